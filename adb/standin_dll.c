@@ -1,0 +1,1 @@
+int MossgateStandIn(void) { return 0; }

@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""Writes a Windows icon file of uncompressed 32-bit images with AND masks, largest first.
+
+usage: make_ico.py OUT.ico SIZE=picture.rgba [SIZE=picture.rgba ...]
+Each .rgba file holds SIZE*SIZE pixels of 8-bit R, G, B, A, top row first (ImageMagick's rgba: output).
+"""
+import struct
+import sys
+
+
+def dib(size, rgba):
+    if len(rgba) != size * size * 4:
+        raise SystemExit(f"{size}: expected {size * size * 4} bytes of RGBA, got {len(rgba)}")
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = bytearray()
+    mask = bytearray()
+    mask_stride = (size + 31) // 32 * 4
+    for row in range(size - 1, -1, -1):  # bottom-up
+        line = rgba[row * size * 4:(row + 1) * size * 4]
+        bits = bytearray(mask_stride)
+        for x in range(size):
+            r, g, b, a = line[x * 4:x * 4 + 4]
+            pixels += bytes((b, g, r, a))
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return header + bytes(pixels) + bytes(mask)
+
+
+def main():
+    out, specs = sys.argv[1], sys.argv[2:]
+    images = []
+    for spec in specs:
+        size, path = spec.split("=", 1)
+        with open(path, "rb") as f:
+            images.append((int(size), dib(int(size), f.read())))
+    images.sort(key=lambda item: -item[0])
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, body in images:
+        side = 0 if size >= 256 else size
+        data += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(body), offset)
+        offset += len(body)
+    for _, body in images:
+        data += body
+    with open(out, "wb") as f:
+        f.write(data)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,5 @@
+#include "install/adb_install_win.h"
+
+void InstallApk(const std::string&, const std::string&, const std::string&) {}
+void InstallChosenApk() {}
+void InstallAppStore() {}

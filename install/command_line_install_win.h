@@ -1,0 +1,4 @@
+// Installing the package named by the first command-line argument.
+#pragma once
+
+void RunCommandLineInstall();

@@ -1,0 +1,20 @@
+#include "install/file_paths.h"
+
+std::string FolderOf(const std::string& path) {
+    size_t separator = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c >= 0x81 && i + 1 < path.size()) {
+            ++i;  // GBK lead byte: its trail byte may be 0x5C
+        } else if (c == '\\' || c == '/') {
+            separator = i;
+        }
+    }
+    if (separator == std::string::npos) {
+        return ".";
+    }
+    if (separator == 0 || (separator == 2 && path[1] == ':')) {
+        return path.substr(0, separator + 1);  // "\" or "C:\"
+    }
+    return path.substr(0, separator);
+}

@@ -1,0 +1,32 @@
+// Operations on the named controls of the main window; all run on the window's thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "ui/control_ids.h"
+
+// The control's window, or null.
+HWND ControlWindow(int controlId);
+
+// The current content of an edit box, as GBK text.
+std::string GetEditText(int controlId);
+
+// Replaces the whole content of an edit box. Its content-changed routine runs exactly once.
+void SetEditText(int controlId, const std::string& text);
+
+// Appends to an edit box and scrolls it to show the end (the install log).
+void AppendEditText(int controlId, const std::string& text);
+
+// The address of an IP box: "" when it is blank, else "%d.%d.%d.%d" (an empty field counts as 0).
+std::string GetIpAddressText(int controlId);
+
+// Decodes a PNG or JPEG picture and shows it stretched in a picture box.
+void SetPicture(int controlId, const void* bytes, size_t size);
+
+void EnableControl(int controlId, bool enabled);
+
+// Asks the main window to destroy itself: a private message is posted, not acted on at once.
+void CloseMainWindow();
