@@ -20,21 +20,19 @@ def dib(size, rgba):
         bits = bytearray(mask_stride)
         for x in range(size):
             r, g, b, a = line[x * 4:x * 4 + 4]
-            pixels += bytes((b, g, r, a))
             if a == 0:
+                # Masked pixels are black, so readers that ignore alpha and draw the colour
+                # through the AND mask with XOR leave the screen behind them untouched.
+                r = g = b = 0
                 bits[x // 8] |= 0x80 >> (x % 8)
+            pixels += bytes((b, g, r, a))
         mask += bits
     return header + bytes(pixels) + bytes(mask)
 
 
-def main():
-    out, specs = sys.argv[1], sys.argv[2:]
-    images = []
-    for spec in specs:
-        size, path = spec.split("=", 1)
-        with open(path, "rb") as f:
-            images.append((int(size), dib(int(size), f.read())))
-    images.sort(key=lambda item: -item[0])
+def ico(images):
+    """The bytes of an icon file of the (size, rgba) images, largest first."""
+    images = sorted(((size, dib(size, pixels)) for size, pixels in images), key=lambda item: -item[0])
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, body in images:
@@ -43,8 +41,18 @@ def main():
         offset += len(body)
     for _, body in images:
         data += body
+    return data
+
+
+def main():
+    out, specs = sys.argv[1], sys.argv[2:]
+    images = []
+    for spec in specs:
+        size, path = spec.split("=", 1)
+        with open(path, "rb") as f:
+            images.append((int(size), f.read()))
     with open(out, "wb") as f:
-        f.write(data)
+        f.write(ico(images))
 
 
 if __name__ == "__main__":
