@@ -18,6 +18,7 @@ CHEEK = "#ff8f9c"
 MOUTH = "#c4474f"
 TONGUE = "#ff9aa0"
 EYE = "#3b2430"
+BACKDROP = "#d3eed6"
 
 LINE = 7.0
 
@@ -109,20 +110,18 @@ def _bangs(pen):
     )
 
 
-def thumbs_up(pen, sleeve=True):
-    """A raised fist with the thumb up, in a 200 x 260 box (wrist at the bottom)."""
-    parts = []
-    if sleeve:
-        parts += [
-            pen.style("none", INK, 64 + LINE * 2),
-            pen.polyline((20, 300), (92, 190)),
-            pen.style("none", HOODIE, 64),
-            pen.polyline((20, 300), (92, 190)),
-            # Cuff.
-            pen.style(HOODIE_LIGHT, INK, LINE * 0.8),
-            pen.path("M 56 176 L 132 200 L 122 228 L 46 204 Z"),
-        ]
-    parts += [
+def thumbs_up(pen):
+    """Her raised right arm: the sleeve from the shoulder and a fist with the thumb up, in a 200 x 300
+    box (the fist at the top, the shoulder at the bottom left)."""
+    return group(
+        # Sleeve: a wide stroke in the outline colour under a narrower one in the hoodie's.
+        pen.style("none", INK, 64 + LINE * 2),
+        pen.polyline((20, 300), (92, 190)),
+        pen.style("none", HOODIE, 64),
+        pen.polyline((20, 300), (92, 190)),
+        # Cuff.
+        pen.style(HOODIE_LIGHT, INK, LINE * 0.8),
+        pen.path("M 56 176 L 132 200 L 122 228 L 46 204 Z"),
         # Thumb.
         pen.style(SKIN, INK, LINE),
         pen.path("M 100 94 C 96 60 98 30 118 26 C 140 22 146 50 140 94 Z"),
@@ -135,8 +134,7 @@ def thumbs_up(pen, sleeve=True):
         pen.path("M 56 166 Q 78 168 100 164"),
         # The thumb's edge over the first finger.
         pen.path("M 102 94 Q 116 104 140 94"),
-    ]
-    return group(*parts)
+    )
 
 
 def sparkle(pen, x, y, r, color="#ffd23f"):
@@ -161,9 +159,6 @@ def character(pen, sparkles=True):
     if sparkles:
         parts += [sparkle(pen, 560, 232, 26), sparkle(pen, 530, 178, 14)]
     return "\n".join(parts)
-
-
-BACKDROP = "#d3eed6"
 
 
 def avatar(size, whole_circle=False):

@@ -7,7 +7,7 @@ nothing shrinks into mush: fewer parts, no thin outlines, letters from a 3 x 5 p
 from . import motifs
 from .canvas import FONT_SANS_CONDENSED_BOLD, canvas
 from .canvas import rgba as _rgba
-from .character import BACKDROP, EYE, HAIR, SKIN, avatar
+from .character import BACKDROP, EYE, HAIR, INK, SKIN, avatar
 from .pen import Pen
 
 SIZES = (256, 128, 96, 72, 64, 48, 32, 24, 16)
@@ -73,7 +73,6 @@ def _mini_face(pen, eyes, shift=0.0):
 
 def _mini_thumb(pen):
     """A thumbs-up reduced to a fist and a thumb, in a 10 x 12 box."""
-    from .character import INK
     return "\n".join([pen.style(SKIN, INK, 1.1), pen.roundrect(3.5, 0.5, 7, 6, 1.7),
                        pen.roundrect(0.5, 4.5, 9.5, 11.5, 2.2)])
 
@@ -154,10 +153,6 @@ def _pixel_words(pen, text, x, y):
             parts += [pen.rect(x + col, y + row, x + col + 1, y + row + 1) for col, bit in enumerate(bits) if bit == "#"]
         x += len(rows[0]) + 1
     return parts
-
-
-def pixel_words_width(text):
-    return sum(len(_GLYPHS[ch][0]) + 1 for ch in text) - 1
 
 
 def _small_apk_icon(size):

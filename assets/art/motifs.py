@@ -1,4 +1,6 @@
-"""The recurring pieces of the artwork, each drawn in its own 100-unit (or stated) box."""
+"""The recurring pieces of the artwork, each drawn in its own 100-unit box."""
+import math
+
 from .pen import group
 
 BLUE_LIGHT = "#3d8ef2"
@@ -7,7 +9,6 @@ GREEN_LIGHT = "#a6e36a"
 GREEN = "#5cbf4e"
 GREEN_DARK = "#2c7d3a"
 GLOW = "#ffd75e"
-INK = "#3b2a26"
 
 
 def blue_tile(pen, name, x0=0, y0=0, x1=100, y1=100, radius=22):
@@ -64,7 +65,6 @@ def block_gate(pen, name, outline=2.2, sprout=True, shadow=None):
 
 def _fluffy_outline(cx, cy, rx, ry, bumps, depth):
     """A closed path around an ellipse made of small outward bulges, like a ball of moss."""
-    import math
     points = []
     for i in range(bumps):
         a = 2 * math.pi * i / bumps - math.pi / 2
