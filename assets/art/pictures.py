@@ -15,9 +15,8 @@ def banner(path):
     pen = Pen()
     decor = [pen.style("white", opacity=0.07)]
     # Translucent blocks climbing to the right.
-    for i, (x, y, s) in enumerate([(430, 120, 34), (468, 82, 34), (506, 44, 34), (506, 120, 34),
-                                   (544, 6, 34), (544, 82, 34), (392, 158, 34)]):
-        decor.append(pen.roundrect(x, y, x + s, y + s, 6))
+    for x, y in [(430, 120), (468, 82), (506, 44), (506, 120), (544, 6), (544, 82), (392, 158)]:
+        decor.append(pen.roundrect(x, y, x + 34, y + 34, 6))
     decor += [pen.style("white", opacity=0.05), pen.circle(90, 200, 150), pen.circle(560, -40, 120)]
     tile = pen.at(34, 30, 1.21)
     mvg = "\n".join([
