@@ -3,7 +3,12 @@
 // own, and put .apk and apk back as they found them.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 #include <map>
 #include <optional>
@@ -223,6 +228,44 @@ TEST_F(AssociationTest, RegisterApkAssociationBindsApkToThisProgram) {
               TextValue("\"D:\\moved\\" + fileName + "\" \"%1\""));
     RunDirectory.clear();
     ApkIconPath.clear();
+}
+
+std::string TestFolder() {
+    char module[MAX_PATH] = {};
+    const std::string path(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+TEST_F(AssociationTest, OpeningAFileThroughTheShellStartsTheProgramWithItsPath) {
+    // The probe writes what it was started with into the file named first on its command line:
+    // here the opened file itself.
+    const std::string probe = TestFolder() + "\\startup_probe.exe";
+    const std::string folder = TestFolder() + "\\opened files";
+    (void)CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string file = folder + "\\my package.mossgatetest";
+    { std::ofstream(file, std::ios::binary) << "package"; }
+    AssociateExtensions(probe, "mossgatetest");
+
+    const auto started =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    EXPECT_GT(started, 32);
+    std::string record;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
+        record = ReadFile(file);
+        if (record != "package") {
+            break;
+        }
+    }
+    const size_t lastLine = record.rfind('\n');
+    ASSERT_NE(lastLine, std::string::npos) << record;
+    EXPECT_EQ(record.substr(lastLine + 1), "\"" + probe + "\" \"" + file + "\"");
+    (void)DeleteFileA(file.c_str());
+    (void)RemoveDirectoryA(folder.c_str());
 }
 
 // Registry writes with a scratch key under HKEY_CURRENT_USER.
