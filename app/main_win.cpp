@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/file_paths.h"
 #include "app/program_state.h"
 #include "ui/main_window_win.h"
 #include "ui/message_box_win.h"
@@ -15,7 +16,7 @@ std::string ExecutableFolder() {
     char path[MAX_PATH + 1] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string module(path, length);
-    size_t backslash = module.find_last_of('\\');
+    size_t backslash = LastPathSeparator(module);
     return backslash == std::string::npos ? std::string() : module.substr(0, backslash);
 }
 

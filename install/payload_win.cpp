@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "install/file_paths.h"
+#include "app/file_paths.h"
 
 PayloadItem FindPayloadItem(const char* name) {
     HRSRC resource = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */);

@@ -1,4 +1,4 @@
-#include "install/file_paths.h"
+#include "app/file_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,4 +17,10 @@ TEST(FolderOf, KeepsTheRootAndFallsBackToCurrentFolder) {
 TEST(FolderOf, IgnoresBackslashThatIsAGbkTrailByte) {
     // 0x955C is one GBK character whose trail byte is a backslash.
     EXPECT_EQ(FolderOf("D:\\\x95\x5C.apk"), "D:\\");
+}
+
+TEST(LastPathSeparator, FindsTheLastRealSeparator) {
+    EXPECT_EQ(LastPathSeparator("C:\\Tools\\\x81\x5C.exe"), 8u);
+    EXPECT_EQ(LastPathSeparator("mossgate.exe"), std::string_view::npos);
+    EXPECT_EQ(LastPathSeparator("a\\b\\"), 3u);
 }
