@@ -1,5 +1,98 @@
 #include "process/console_command_win.h"
 
-std::string RunConsoleCommand(const std::string&, ChunkObserver, bool) {
-    return {};
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/program_state.h"
+#include "process/interpreter_prefix.h"
+#include "process/responsive_delay_win.h"
+#include "process/scoped_handle_win.h"
+
+namespace {
+std::string interpreterPrefixOverride;
+
+std::string ChooseInterpreterPrefix() {
+    if (!interpreterPrefixOverride.empty()) {
+        return interpreterPrefixOverride;
+    }
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    (void)GetVersionExA(&version);
+    return InterpreterPrefix(version.dwPlatformId);
+}
+
+// Told by the process handle, not the exit status: an interpreter that ended with status 259
+// (STILL_ACTIVE) has ended all the same. A null handle (nothing started) counts as ended.
+bool HasEnded(HANDLE process) {
+    return WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
+}
+
+// The bytes waiting in the pipe; 0 when there are none or the pipe cannot be asked (every writer gone).
+DWORD BytesWaiting(HANDLE readEnd) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) {
+        return 0;
+    }
+    return available;
+}
+}  // namespace
+
+void OverrideInterpreterPrefix(const std::string& prefix) {
+    interpreterPrefixOverride = prefix;
+}
+
+std::string RunConsoleCommand(const std::string& command, ChunkObserver observer, bool notify) {
+    // Both ends inheritable: the interpreter gets the write end as its standard output and error.
+    SECURITY_ATTRIBUTES pipeAttributes = {sizeof(pipeAttributes), nullptr, TRUE};
+    HANDLE readHandle = nullptr;
+    HANDLE writeHandle = nullptr;
+    (void)CreatePipe(&readHandle, &writeHandle, &pipeAttributes, 0);
+    ScopedHandle readEnd(readHandle);
+    ScopedHandle writeEnd(writeHandle);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+
+    std::string commandLine = ChooseInterpreterPrefix() + command;
+    const char* directory = RunDirectory.empty() ? nullptr : RunDirectory.c_str();
+    PROCESS_INFORMATION started = {};
+    (void)CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory, &startup,
+                         &started);
+    ScopedHandle process(started.hProcess);
+    ScopedHandle thread(started.hThread);
+    // From here only the interpreter and what it starts hold the write end.
+    writeEnd.Close();
+
+    std::string output;
+    for (;;) {
+        DWORD available = BytesWaiting(readEnd.get());
+        if (available != 0) {
+            // Read straight onto the end of the output; the string's terminator ends the chunk text.
+            size_t chunkStart = output.size();
+            output.resize(chunkStart + available);
+            DWORD read = 0;
+            (void)ReadFile(readEnd.get(), output.data() + chunkStart, available, &read, nullptr);
+            auto chunkBegin = output.begin() + static_cast<std::ptrdiff_t>(chunkStart);
+            auto chunkEnd = std::remove(chunkBegin, chunkBegin + read, '\0');
+            output.erase(chunkEnd, output.end());
+            if (notify && observer != nullptr && observer(output.c_str() + chunkStart) != 0) {
+                output.resize(chunkStart);
+                break;
+            }
+        } else if (HasEnded(process.get())) {
+            break;
+        }
+        ProcessPendingInput();
+        (void)PumpingDelay(1);
+    }
+
+    readEnd.Close();
+    process.Close();
+    thread.Close();
+    return output;
 }
