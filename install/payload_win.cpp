@@ -39,6 +39,11 @@ bool ExtractPayloadItem(const PayloadItem& item, const std::string& destination)
     if (destination.empty()) {
         return false;
     }
+    // A read-only file refuses a direct write; replacing it by rename must not get round that.
+    DWORD attributes = GetFileAttributesA(destination.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
     char temporary[MAX_PATH];
     if (GetTempFileNameA(FolderOf(destination).c_str(), "mg", 0, temporary) == 0) {
         return false;

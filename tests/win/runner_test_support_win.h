@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-// The folder of the running test executable (the helper program is built into it).
+// The folder of the running test executable (the helper program is built into its helpers folder).
 inline std::string TestExecutableFolder() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -17,7 +17,7 @@ inline std::string TestExecutableFolder() {
 }
 
 inline std::string HelperPath() {
-    return TestExecutableFolder() + "\\console_helper.exe";
+    return TestExecutableFolder() + "\\helpers\\console_helper.exe";
 }
 
 // A command line running the helper program with `arguments`.
