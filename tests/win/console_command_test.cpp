@@ -58,7 +58,8 @@ TEST_F(RunConsoleCommandTest, SilentCommandGivesEmptyText) {
 }
 
 TEST_F(RunConsoleCommandTest, PutsTheInterpreterPrefixDirectlyBeforeTheCommand) {
-    EXPECT_EQ(RunConsoleCommand("echo %CMDCMDLINE%"), "cmd.exe /c echo %CMDCMDLINE%\r\n");
+    std::string command = HelperCommand("parent-command-line");
+    EXPECT_EQ(RunConsoleCommand(command), "cmd.exe /c " + command + "\n");
 }
 
 TEST_F(RunConsoleCommandTest, ReturnsOutputFarLargerThanThePipeWholeAndInOrder) {

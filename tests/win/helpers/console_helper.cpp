@@ -11,7 +11,10 @@
 //   sleep MS                  waits MS, writes nothing
 //   exit CODE                 ends with exit status CODE
 //   say WORD                  writes WORD and a line feed
+//   parent-command-line       writes the command line of the process that started it, and a line feed
 #include <windows.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -65,6 +68,42 @@ void StartLate(const char* milliseconds) {
     }
 }
 
+DWORD ParentProcessId() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            parent = entry.th32ParentProcessID;
+        }
+    }
+    CloseHandle(snapshot);
+    return parent;
+}
+
+// Read from the other process's parameter block, as the system keeps it.
+std::string CommandLineOf(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    std::wstring commandLine;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+        ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) &&
+        ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), nullptr)) {
+        commandLine.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+        (void)ReadProcessMemory(process, parameters.CommandLine.Buffer, commandLine.data(),
+                                parameters.CommandLine.Length, nullptr);
+    }
+    CloseHandle(process);
+    std::string text(commandLine.size() * 2 + 1, '\0');
+    int length = WideCharToMultiByte(CP_ACP, 0, commandLine.data(), static_cast<int>(commandLine.size()), text.data(),
+                                     static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(length > 0 ? length : 0);
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +138,8 @@ int main(int argc, char** argv) {
         Sleep(std::atoi(argument));
     } else if (mode == "exit") {
         ExitProcess(static_cast<UINT>(std::strtoul(argument, nullptr, 10)));
+    } else if (mode == "parent-command-line") {
+        Out(CommandLineOf(ParentProcessId()) + "\n");
     } else if (mode == "say") {
         Out(std::string(argument) + "\n");
     } else {
