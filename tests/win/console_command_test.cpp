@@ -210,4 +210,19 @@ TEST_F(RunConsoleCommandTest, KeepsTheWindowResponsiveAndLeavesQuitQueued) {
     EXPECT_TRUE(DrainThreadQueue(&quitCode));
     EXPECT_EQ(quitCode, 7u);
 }
+TEST_F(RunConsoleCommandTest, CommandStartedByAHandlerDuringARunCompletesInsideIt) {
+    MessageRecorder recorder;
+    std::string inner = "not run";
+    recorder.DoOnNextMessage([&] { inner = RunConsoleCommand(HelperCommand("say inner")); });
+    HWND window = recorder.window();
+    std::thread user([window] {
+        Sleep(200);
+        PostMessageA(window, MessageRecorder::kRecorded, 0, 0);
+    });
+    std::string outer = RunConsoleCommand("echo outer one& " + HelperCommand("sleep 1000") + "& echo outer two");
+    user.join();
+
+    EXPECT_EQ(inner, "inner\n");
+    EXPECT_EQ(outer, "outer one\r\nouter two\r\n");
+}
 }  // namespace

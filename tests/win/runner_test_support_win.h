@@ -79,7 +79,8 @@ inline bool DrainThreadQueue(WPARAM* quitCode = nullptr) {
 }
 
 // A hidden window of the calling thread that counts the recorded messages it is handed and can
-// post WM_QUIT from inside its handler, as the main window does when it is destroyed.
+// run an action inside its handler (post WM_QUIT, as the main window does when it is destroyed, or
+// start a command, as a second click does).
 class MessageRecorder {
 public:
     static constexpr UINT kRecorded = WM_APP + 7;
@@ -109,9 +110,10 @@ public:
     double lastHandled() const { return lastHandled_; }
     // The next recorded message handled also posts WM_QUIT with `code`.
     void QuitOnNextMessage(int code) {
-        quitCode_ = code;
-        quitPending_ = true;
+        DoOnNextMessage([code] { PostQuitMessage(code); });
     }
+    // The next recorded message handled also runs `action`, inside the handler.
+    void DoOnNextMessage(std::function<void()> action) { action_ = std::move(action); }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,9 +121,10 @@ private:
         if (self != nullptr && message == kRecorded) {
             ++self->handled_;
             self->lastHandled_ = NowMilliseconds();
-            if (self->quitPending_) {
-                self->quitPending_ = false;
-                PostQuitMessage(self->quitCode_);
+            if (self->action_) {
+                std::function<void()> action = std::move(self->action_);
+                self->action_ = nullptr;
+                action();
             }
             return 0;
         }
@@ -131,6 +134,5 @@ private:
     HWND window_ = nullptr;
     int handled_ = 0;
     double lastHandled_ = 0;
-    bool quitPending_ = false;
-    int quitCode_ = 0;
+    std::function<void()> action_;
 };

@@ -3,6 +3,7 @@
 // the sizes of the writes are the ones chosen here.
 //   lines BYTES [BLOCK]       numbered lines "0000000000\n"..., cut at BYTES, written in BLOCK-byte
 //                             writes (default: sizes from one byte to 300 000 in turn)
+//   fill BYTES BLOCK          BYTES of filler in BLOCK-byte writes, nothing to work out (for measuring)
 //   interleave                three lines each on standard output and standard error, alternating
 //   zero                      a chunk with zero bytes and GBK text, then a second chunk
 //   background MS             starts "late MS" with the same standard handles, says "started", ends
@@ -111,6 +112,18 @@ int main(int argc, char** argv) {
     const char* argument = argc > 2 ? argv[2] : "0";
     if (mode == "lines") {
         WriteLines(std::strtoull(argument, nullptr, 10), argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 0);
+    } else if (mode == "fill") {
+        unsigned long long left = std::strtoull(argument, nullptr, 10);
+        std::string block(argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 4096, 'x');
+        HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        while (left > 0 && !block.empty()) {
+            DWORD size = static_cast<DWORD>(std::min<unsigned long long>(left, block.size()));
+            DWORD written = 0;
+            if (!WriteFile(out, block.data(), size, &written, nullptr) || written == 0) {
+                return 1;
+            }
+            left -= written;
+        }
     } else if (mode == "interleave") {
         HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
         HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
