@@ -4,7 +4,7 @@
 #include <windows.h>
 
 class ScopedHandle {
-public:
+  public:
     explicit ScopedHandle(HANDLE handle = nullptr) : handle_(handle) {}
     ~ScopedHandle() { Close(); }
     ScopedHandle(const ScopedHandle&) = delete;
@@ -20,6 +20,6 @@ public:
         handle_ = nullptr;
     }
 
-private:
+  private:
     HANDLE handle_;
 };

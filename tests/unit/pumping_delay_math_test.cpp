@@ -19,7 +19,7 @@ TEST(PumpingDelayDueTime, FollowsTheUnitTable) {
 }
 
 TEST(PumpingDelayDueTime, TakesAnyOtherUnitLiterallyAsMillisecondsPerStep) {
-    EXPECT_EQ(PumpingDelayDueTime(5, 4), -200000);  // 20 ms
+    EXPECT_EQ(PumpingDelayDueTime(5, 4), -200000);   // 20 ms
     EXPECT_EQ(PumpingDelayDueTime(-2, -3), -60000);  // 6 ms
     EXPECT_EQ(PumpingDelayDueTime(7, 1000000), -70000000000);
 }

@@ -44,7 +44,7 @@ std::string TemporaryFolder(const std::string& name) {
 }
 
 class RunConsoleCommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { seenChunks.clear(); }
     void TearDown() override {
         OverrideInterpreterPrefix("");
@@ -79,7 +79,9 @@ TEST_F(RunConsoleCommandTest, GivesTheInterpretersOwnMessageForAnUnknownCommand)
 }
 
 TEST_F(RunConsoleCommandTest, DropsOnlyTheZeroBytesAndKeepsEveryOtherByteUnchanged) {
-    EXPECT_EQ(RunConsoleCommand(HelperCommand("zero")), "lead\r\n\xB0\xB2\xD7\xB0 middle trail" "next\n");
+    EXPECT_EQ(RunConsoleCommand(HelperCommand("zero")),
+              "lead\r\n\xB0\xB2\xD7\xB0 middle trail"
+              "next\n");
 }
 
 TEST_F(RunConsoleCommandTest, GivesEmptyTextAtOnceWhenTheInterpreterCannotStart) {
@@ -97,8 +99,8 @@ TEST_F(RunConsoleCommandTest, EndsForAnInterpreterThatExitsWithTheStillActiveSta
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &started));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
     ASSERT_EQ(WaitForSingleObject(started.hProcess, 10000), WAIT_OBJECT_0);
     DWORD status = 0;
     GetExitCodeProcess(started.hProcess, &status);
@@ -141,8 +143,8 @@ TEST_F(RunConsoleCommandTest, ObserverAnsweringNonZeroEndsTheRunWithoutThatChunk
     std::string marker = TemporaryFolder("mossgate_runner") + "\\finished.txt";
     (void)DeleteFileA(marker.c_str());
 
-    std::string output = RunConsoleCommand(HelperCommand("chunk-then-marker " + marker + " 1500"), StopAtFirstChunk,
-                                           true);
+    std::string output =
+        RunConsoleCommand(HelperCommand("chunk-then-marker " + marker + " 1500"), StopAtFirstChunk, true);
     EXPECT_EQ(output, "");
     ASSERT_EQ(seenChunks, std::vector<std::string>{"first chunk\n"});
     EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the command was waited for";

@@ -11,7 +11,7 @@
 
 namespace {
 class ResponsiveDelayTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { DrainThreadQueue(); }
 
     void PostRecorded(int count) {

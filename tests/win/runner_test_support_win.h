@@ -82,7 +82,7 @@ inline bool DrainThreadQueue(WPARAM* quitCode = nullptr) {
 // run an action inside its handler (post WM_QUIT, as the main window does when it is destroyed, or
 // start a command, as a second click does).
 class MessageRecorder {
-public:
+  public:
     static constexpr UINT kRecorded = WM_APP + 7;
 
     MessageRecorder() {
@@ -115,7 +115,7 @@ public:
     // The next recorded message handled also runs `action`, inside the handler.
     void DoOnNextMessage(std::function<void()> action) { action_ = std::move(action); }
 
-private:
+  private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<MessageRecorder*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self != nullptr && message == kRecorded) {

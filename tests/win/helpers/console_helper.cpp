@@ -14,6 +14,7 @@
 //   say WORD                  writes WORD and a line feed
 //   parent-command-line       writes the command line of the process that started it, and a line feed
 #include <windows.h>
+// After windows.h, which they need.
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -62,8 +63,7 @@ void StartLate(const char* milliseconds) {
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION started = {};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &started)) {
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
