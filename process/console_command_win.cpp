@@ -12,6 +12,7 @@
 
 namespace {
 std::string interpreterPrefixOverride;
+void (*emptyPipeHook)() = nullptr;
 
 std::string ChooseInterpreterPrefix() {
     if (!interpreterPrefixOverride.empty()) {
@@ -51,6 +52,10 @@ size_t WithoutZeroBytes(char* chunk, size_t size) {
 
 void OverrideInterpreterPrefix(const std::string& prefix) {
     interpreterPrefixOverride = prefix;
+}
+
+void SetEmptyPipeHook(void (*hook)()) {
+    emptyPipeHook = hook;
 }
 
 std::string RunConsoleCommand(const std::string& command, ChunkObserver observer, bool notify) {
@@ -93,8 +98,15 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
                 output.resize(chunkStart);
                 break;
             }
-        } else if (HasEnded(process.get())) {
-            break;
+        } else {
+            if (emptyPipeHook != nullptr) {
+                emptyPipeHook();
+            }
+            // A fast command can write and end between the look into the pipe and this test: only a
+            // pipe found empty after the interpreter has ended holds none of its output any more.
+            if (HasEnded(process.get()) && BytesWaiting(readEnd.get()) == 0) {
+                break;
+            }
         }
         ProcessPendingInput();
         (void)PumpingDelay(1);

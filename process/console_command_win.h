@@ -25,3 +25,7 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
 // Test seam: runs commands under `prefix` instead of the prefix chosen from the platform (a prefix
 // naming a missing program shows what an interpreter that cannot start does). Empty restores it.
 void OverrideInterpreterPrefix(const std::string& prefix);
+
+// Test seam: `hook` runs on every pass that finds the pipe empty, before the interpreter's end is
+// tested (a test lets the command write and end right there). Null removes it.
+void SetEmptyPipeHook(void (*hook)());

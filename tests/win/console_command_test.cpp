@@ -47,6 +47,7 @@ class RunConsoleCommandTest : public ::testing::Test {
   protected:
     void SetUp() override { seenChunks.clear(); }
     void TearDown() override {
+        SetEmptyPipeHook(nullptr);
         OverrideInterpreterPrefix("");
         DrainThreadQueue();
     }
@@ -70,6 +71,19 @@ TEST_F(RunConsoleCommandTest, ReturnsOutputFarLargerThanThePipeWholeAndInOrder) 
 }
 
 TEST_F(RunConsoleCommandTest, CollectsStandardOutputAndErrorInTheOrderWritten) {
+    EXPECT_EQ(RunConsoleCommand(HelperCommand("interleave")), "out 1\nerr 1\nout 2\nerr 2\nout 3\nerr 3\n");
+}
+
+TEST_F(RunConsoleCommandTest, KeepsOutputWrittenBetweenAnEmptyLookAndTheInterpretersEnd) {
+    // The first look finds the pipe empty; the command then writes everything and ends before the
+    // runner gets to test the interpreter's end.
+    SetEmptyPipeHook([] {
+        static bool first = true;
+        if (first) {
+            first = false;
+            Sleep(2000);
+        }
+    });
     EXPECT_EQ(RunConsoleCommand(HelperCommand("interleave")), "out 1\nerr 1\nout 2\nerr 2\nout 3\nerr 3\n");
 }
 
