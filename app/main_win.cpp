@@ -6,6 +6,7 @@
 
 #include "app/file_paths.h"
 #include "app/program_state.h"
+#include "process/message_pump_win.h"
 #include "ui/main_window_win.h"
 #include "ui/message_box_win.h"
 
@@ -41,12 +42,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!PreTranslateAppMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    MSG message = {};
+    while (PumpOneMessage(message)) {
     }
     return static_cast<int>(message.wParam);
 }
