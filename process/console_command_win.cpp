@@ -11,6 +11,7 @@
 #include "process/scoped_handle_win.h"
 
 namespace {
+constexpr DWORD kPipeBufferBytes = 1 << 20;
 std::string interpreterPrefixOverride;
 void (*emptyPipeHook)() = nullptr;
 
@@ -63,7 +64,9 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
     SECURITY_ATTRIBUTES pipeAttributes = {sizeof(pipeAttributes), nullptr, TRUE};
     HANDLE readHandle = nullptr;
     HANDLE writeHandle = nullptr;
-    (void)CreatePipe(&readHandle, &writeHandle, &pipeAttributes, 0);
+    // A roomy pipe lets the command write on while the runner pauses between its looks; with the
+    // system's default (a few KB) every writer would stall at each pause.
+    (void)CreatePipe(&readHandle, &writeHandle, &pipeAttributes, kPipeBufferBytes);
     ScopedHandle readEnd(readHandle);
     ScopedHandle writeEnd(writeHandle);
 
