@@ -136,8 +136,9 @@ TEST_F(RunConsoleCommandTest, ReturnsWhenTheInterpreterEndsThoughABackgroundProg
 }
 
 TEST_F(RunConsoleCommandTest, ShowsTheObserverEveryChunkOnlyWhenAskedTo) {
-    std::string expected = NumberedLines(400000);
-    std::string command = HelperCommand("lines 400000");
+    // More than the pipe holds, so it cannot all arrive in one chunk.
+    std::string expected = NumberedLines(3 * 1024 * 1024);
+    std::string command = HelperCommand("lines " + std::to_string(3 * 1024 * 1024));
 
     std::string output = RunConsoleCommand(command, RecordChunk, false);
     EXPECT_TRUE(output == expected) << FirstDifference(output, expected);
