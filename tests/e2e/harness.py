@@ -19,6 +19,8 @@ Paths and Wine
     set_dos_attributes(path, v)  writes the xattr; wine_attrib(path) runs ``cmd /c attrib`` and returns its letters
     embedded_payload()           {'adb.exe': path, 'AdbWinApi.dll': ..., 'AdbWinUsbApi.dll': ..., 'WSAAPK.ico': ...,
                                  'coolapk.apk': ...}: the files the build embedded (from the generated resource script)
+    PAYLOAD_RESOURCES            resource names of the payload items -> the file names they are written under
+    pe_rcdata(exe)               {resource name: (file offset, size)} of the RCDATA resources in a PE file
     screenshot(driver, path, hwnd=None)  PNG of the window (xwd + convert), cropped to its rectangle
 
 Programs
@@ -191,12 +193,60 @@ def wine_attrib(path, timeout=60):
     return ""
 
 
+def pe_rcdata(path):
+    """The RCDATA resources of a PE file by name: {name: (file offset, size)} (first language of each)."""
+    import struct
+    with open(path, "rb") as f:
+        data = f.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections_count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    magic = struct.unpack_from("<H", data, optional)[0]
+    directories = optional + (96 if magic == 0x10B else 112)
+    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    sections = []
+    for n in range(sections_count):
+        at = optional + optional_size + n * 40
+        virtual_size, virtual_address, raw_size, raw_offset = struct.unpack_from("<IIII", data, at + 8)
+        sections.append((virtual_address, max(virtual_size, raw_size), raw_offset))
+
+    def offset(rva):
+        for address, size, raw in sections:
+            if address <= rva < address + size:
+                return rva - address + raw
+        raise ValueError("RVA %#x outside the sections" % rva)
+
+    base = offset(resource_rva)
+
+    def entries(directory):
+        named, ids = struct.unpack_from("<HH", data, base + directory + 12)
+        for n in range(named + ids):
+            name, target = struct.unpack_from("<II", data, base + directory + 16 + 8 * n)
+            if name & 0x80000000:
+                length = struct.unpack_from("<H", data, base + (name & 0x7FFFFFFF))[0]
+                at = base + (name & 0x7FFFFFFF) + 2
+                name = data[at:at + 2 * length].decode("utf-16-le")
+            yield name, target
+
+    found = {}
+    for kind, types in entries(0):
+        if kind != 10 or not types & 0x80000000:  # RT_RCDATA
+            continue
+        for name, languages in entries(types & 0x7FFFFFFF):
+            for _, leaf in entries(languages & 0x7FFFFFFF):
+                rva, size = struct.unpack_from("<II", data, base + leaf)
+                found.setdefault(name, (offset(rva), size))
+    return found
+
+
+PAYLOAD_RESOURCES = {"ADB_EXE": "adb.exe", "ADBWINAPI_DLL": "AdbWinApi.dll", "ADBWINUSBAPI_DLL": "AdbWinUsbApi.dll",
+                     "WSAAPK_ICO": "WSAAPK.ico", "STORE_APK": "coolapk.apk"}
+
+
 def embedded_payload():
     """The files the Windows build embedded into mossgate.exe, by the name they are written under."""
     script = os.path.join(WIN32_DIR, "assets", "mossgate.rc")
-    names = {"ADB_EXE": "adb.exe", "ADBWINAPI_DLL": "AdbWinApi.dll", "ADBWINUSBAPI_DLL": "AdbWinUsbApi.dll",
-             "WSAAPK_ICO": "WSAAPK.ico", "STORE_APK": "coolapk.apk", "ABOUT1_JPG": "about1.jpg",
-             "ABOUT2_JPG": "about2.jpg"}
+    names = dict(PAYLOAD_RESOURCES, ABOUT1_JPG="about1.jpg", ABOUT2_JPG="about2.jpg")
     found = {}
     with open(script, encoding="utf-8") as f:
         for line in f:

@@ -52,10 +52,16 @@ class PathAndAttributeTest(harness.unittest.TestCase):
         os.chmod(folder, 0o755)
         self.assertFalse(harness.is_hidden(folder))
 
-    def test_embedded_payload_names_the_files_the_build_embedded(self):
+    def test_embedded_payload_names_the_files_the_build_embedded_byte_for_byte(self):
         payload = harness.embedded_payload()
-        for name in ("adb.exe", "AdbWinApi.dll", "AdbWinUsbApi.dll", "WSAAPK.ico", "coolapk.apk"):
-            self.assertTrue(os.path.isfile(payload[name]), name)
+        resources = harness.pe_rcdata(harness.PROGRAM)
+        with open(harness.PROGRAM, "rb") as f:
+            program = f.read()
+        for resource, name in harness.PAYLOAD_RESOURCES.items():
+            with open(payload[name], "rb") as f:
+                expected = f.read()
+            offset, size = resources[resource]
+            self.assertEqual(program[offset:offset + size], expected, name)
 
 
 if __name__ == "__main__":

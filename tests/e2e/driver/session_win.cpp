@@ -269,7 +269,7 @@ JsonValue Session::Attach(const TargetSpec& spec, DWORD timeoutMs) {
         }
         if (Now() - start >= timeoutMs)
             break;
-        Pause(20);
+        Pause(10);
     }
     std::string seen;
     for (HWND window : TopLevelWindows()) {
