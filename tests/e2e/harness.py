@@ -28,7 +28,8 @@ Programs
             window_class='MossgateMain')     cwd: where Wine is started (default: the run folder's parent)
         .prepare()   copies exe into the (fresh) run folder; .start(); .attach(driver, **kw) -> the driver's answer
         .running(), .wait(timeout) -> exit status or None, .close(driver, timeout) (WM_CLOSE, wait, kill on timeout)
-        .kill(), .pid (Unix), .win_pid (after attach), .trace_path, .commands() -> [TracedCommand]
+        .kill(), .pid (Unix), .win_pid (after attach), .trace_path, .commands(own=False) -> [TracedCommand]
+        (the CreateProcess calls of the program and of everything it started; own=True: the program's only)
     parse_trace(text) -> [TracedCommand(pid, app, cmdline, truncated)]: CreateProcess calls of WINEDEBUG=+process,+pid;
     decode_wine_string(s) undoes Wine's escapes (\\\\, \\", \\n, \\r, \\t, \\XXXX). Lines are cut at about 290 characters:
     ``truncated`` says so.
@@ -40,9 +41,10 @@ Programs
         read_records(log_path); Sleeper(folder, name='adb.exe') holds an executable in use until .stop().
 
 Tests
-    E2ETestCase: self.folder(name='run') -> a fresh per-test folder under BUILD_DIR/e2e/<test id>/;
-        self.driver (started once per class); self.start_program(folder=None, args=(), **kw) -> a started Program
-        that is stopped when the test ends; self.wait_until(fn, timeout, what).
+    E2ETestCase: self.folder(name='run') -> a fresh per-test folder under BUILD_DIR/e2e/<test id>/ (whatever
+        still runs from the test's folders is ended when the test ends); self.driver (one per class, started
+        again if a test stopped it); self.start_program(folder=None, args=(), attach=True, **kw) -> a started
+        Program that is closed (or killed) when the test ends; self.wait_until(fn, timeout, what).
     main(): unittest.main with verbose output.
 """
 
@@ -523,12 +525,13 @@ class Program:
             return None
 
     def close(self, driver=None, timeout=10):
-        """Closes the main window (WM_CLOSE through the driver), waits for the end, kills on timeout.
-        Returns the exit status, or None when the program had to be killed."""
+        """Closes the main window (WM_CLOSE through the driver, attached to this program again), waits for the
+        end, kills on timeout. Returns the exit status, or None when the program had to be killed."""
         if not self.running():
             return self._finish()
-        if driver is not None:
+        if driver is not None and self.win_pid:
             try:
+                driver.call("attach", pid=self.win_pid, visible=0, timeout=2000, **{"class": self.window_class})
                 driver.close_window()
             except (DriverError, AssertionError):
                 pass
@@ -551,9 +554,14 @@ class Program:
         with open(self.trace_path, "rb") as f:
             return f.read().decode("utf-8", errors="replace")
 
-    def commands(self):
-        """The command lines this program (and what it started) passed to CreateProcess."""
-        return parse_trace(self.trace_text())
+    def commands(self, own=False):
+        """The command lines passed to CreateProcess by this program and by what it started (their stderr stays
+        Wine's, so their trace lines land here too, never in a pipe the program reads); own=True keeps only the
+        program's own calls (needs attach, which learns its Windows process id)."""
+        commands = parse_trace(self.trace_text())
+        if own:
+            commands = [c for c in commands if c.pid is not None and int(c.pid, 16) == self.win_pid]
+        return commands
 
 
 # --- recorder stand-ins -------------------------------------------------------------------------------------------
@@ -645,28 +653,43 @@ def screenshot(driver, path, hwnd=None):
 # --- tests ------------------------------------------------------------------------------------------------------
 
 class E2ETestCase(unittest.TestCase):
-    """Base of the end-to-end tests: per-test folders, one driver per class, programs stopped after each test."""
+    """Base of the end-to-end tests: per-test folders, one driver per class (started again should a test have
+    stopped it), programs stopped after each test, and whatever still runs from the test's folders ended."""
 
-    driver = None
+    _driver = None
 
     @classmethod
     def setUpClass(cls):
         _restore_documents()
         os.makedirs(E2E_DIR, exist_ok=True)
-        cls.driver = Driver(log_path=os.path.join(E2E_DIR, cls.__module__ + "." + cls.__name__ + ".uidriver.log"))
+        cls._start_driver()
+
+    @classmethod
+    def _start_driver(cls):
+        cls._driver = Driver(log_path=os.path.join(E2E_DIR, cls.__module__ + "." + cls.__name__ + ".uidriver.log"))
 
     @classmethod
     def tearDownClass(cls):
-        if cls.driver is not None:
-            cls.driver.stop()
-            cls.driver = None
+        if cls._driver is not None:
+            cls._driver.stop()
+            cls._driver = None
+
+    @property
+    def driver(self):
+        if self._driver is None or self._driver._process.poll() is not None:
+            type(self)._start_driver()
+        return self._driver
 
     def case_folder(self):
         """BUILD_DIR/e2e/<module.Class.test>/ (kept after the test for inspection)."""
         return os.path.join(E2E_DIR, self.id())
 
     def folder(self, name="run"):
-        """A fresh, empty folder for this test."""
+        """A fresh, empty folder for this test. Processes still running from the test's folders are ended when the
+        test ends."""
+        if not getattr(self, "_ends_leftovers", False):
+            self._ends_leftovers = True
+            self.addCleanup(self._end_leftovers)
         path = os.path.join(self.case_folder(), name)
         if os.path.lexists(path):
             subprocess.run(["umount", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
@@ -688,8 +711,14 @@ class E2ETestCase(unittest.TestCase):
 
     def _stop_program(self, program):
         if program.running():
-            program.close(self.driver if program.win_pid else None, timeout=10)
+            program.close(self.driver if program.win_pid else None, timeout=5)
         program.kill()
+
+    def _end_leftovers(self):
+        try:
+            self.driver.terminate(under=windows_path(self.case_folder()))
+        except AssertionError:
+            pass
 
     def wait_until(self, condition, timeout=10, what="the condition"):
         """Polls condition() every 50 ms until it is true; fails the test after timeout seconds."""

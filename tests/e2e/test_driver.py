@@ -205,6 +205,18 @@ class DriverOnTesteeTest(harness.E2ETestCase):
         self.assertEqual(run.returncode, 1)
 
 
+class TwoProgramsTest(harness.E2ETestCase):
+    def test_each_program_is_closed_by_its_own_window(self):
+        testee = dict(exe=harness.TESTEE, exe_name="testee.exe", window_class="MossgateTestee")
+        first = self.start_program(self.folder("first"), **testee)
+        second = self.start_program(self.folder("second"), **testee)
+        self.assertNotEqual(first.win_pid, second.win_pid)
+        self.assertEqual(self.driver.call("ping")["pid"], second.win_pid)
+        self.assertEqual(first.close(self.driver), 0)
+        self.assertTrue(second.running())
+        self.assertEqual(second.close(self.driver), 0)
+
+
 class DriverWithoutMainWindowTest(harness.E2ETestCase):
     def test_message_box_shown_before_the_window_and_the_process_end(self):
         program = self.start_program(exe=harness.TESTEE, exe_name="testee.exe", args=["--startup-message"],

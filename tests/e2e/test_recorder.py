@@ -73,6 +73,20 @@ class RecorderTest(harness.E2ETestCase):
             if process.poll() is None:
                 harness._kill_group(process)
 
+    def test_driver_ends_what_runs_from_a_folder(self):
+        tools = self.folder("held")
+        elsewhere = self.folder("elsewhere")
+        held = harness.Sleeper(tools, "adb.exe")
+        other = harness.Sleeper(elsewhere, "adb.exe")
+        try:
+            ended = self.driver.terminate(under=harness.windows_path(tools))["terminated"]
+            self.assertEqual(len(ended), 1)
+            self.assertIsNotNone(held.process.wait(timeout=10))
+            self.assertIsNone(other.process.poll())
+        finally:
+            held.stop()
+            other.stop()
+
     def test_sleeper_keeps_its_executable_in_use(self):
         folder = self.folder()
         sleeper = harness.Sleeper(folder, "adb.exe")

@@ -5,11 +5,26 @@
 
 namespace {
 
+// Whether path lies in folder or below it (case-insensitive for ASCII, '/' taken as '\\').
+bool IsUnder(std::string path, std::string folder) {
+    for (std::string* text : {&path, &folder}) {
+        for (char& c : *text) {
+            c = c == '/' ? '\\' : static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '\\';
+}
+
 JsonValue Terminate(Session&, const Arguments& arguments) {
     auto pid = arguments.IntOption("pid", 0);
     const std::string image = arguments.Option("image");
-    if (!pid || (*pid == 0 && image.empty()))
-        throw DriverError("terminate needs pid=N or image=PATH_TAIL");
+    const std::string under = arguments.Option("under");
+    if (!pid || (*pid == 0 && image.empty() && under.empty())) {
+        throw DriverError("terminate needs pid=N, image=PATH_TAIL or under=FOLDER");
+    }
     const UINT exitCode = static_cast<UINT>(arguments.IntOption("code", 1).value_or(1));
     JsonValue ended = JsonValue::MakeArray();
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -19,8 +34,11 @@ JsonValue Terminate(Session&, const Arguments& arguments) {
         const DWORD id = entry.th32ProcessID;
         if (id == GetCurrentProcessId())
             continue;
-        if (*pid != 0 ? id != static_cast<DWORD>(*pid) : !ImageMatches(ProcessImagePath(id), image))
+        const std::string path = ProcessImagePath(id);
+        if ((*pid != 0 && id != static_cast<DWORD>(*pid)) || (!image.empty() && !ImageMatches(path, image)) ||
+            (!under.empty() && !IsUnder(path, under))) {
             continue;
+        }
         UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (process && TerminateProcess(process.Get(), exitCode)) {
             (void)WaitForSingleObject(process.Get(), 5000);
@@ -35,6 +53,6 @@ JsonValue Terminate(Session&, const Arguments& arguments) {
 }  // namespace
 
 void AddProcessCommands(std::vector<Command>& commands) {
-    commands.push_back(
-        {"terminate", 0, 0, "pid image code", false, "terminate pid=N|image=PATH_TAIL [code=1]", Terminate});
+    commands.push_back({"terminate", 0, 0, "pid image under code", false,
+                        "terminate pid=N|image=PATH_TAIL|under=FOLDER [code=1]", Terminate});
 }
