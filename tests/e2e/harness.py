@@ -21,7 +21,8 @@ Paths and Wine
                                  'coolapk.apk': ...}: the files the build embedded (from the generated resource script)
     PAYLOAD_RESOURCES            resource names of the payload items -> the file names they are written under
     pe_rcdata(exe)               {resource name: (file offset, size)} of the RCDATA resources in a PE file
-    screenshot(driver, path, hwnd=None)  PNG of the window (xwd + convert), cropped to its rectangle
+    screenshot(driver, path, hwnd=None)  PNG of the window (xwd + convert), cropped to its rectangle; a relative path
+                                 is below BUILD_DIR
 
 Programs
     Program(folder, args=(), exe=PROGRAM, exe_name='mossgate.exe', trace=True, env=None, cwd=None,
@@ -639,7 +640,9 @@ class Sleeper:
 # --- screenshots ------------------------------------------------------------------------------------------------
 
 def screenshot(driver, path, hwnd=None):
-    """Saves a PNG of the attached program's main window (or of the window hwnd), cropped to its rectangle."""
+    """Saves a PNG of the attached program's main window (or of the window hwnd, e.g. a message box), cropped to
+    its rectangle; a relative path is taken below BUILD_DIR. Returns the path."""
+    path = os.path.join(BUILD_DIR, path)
     rect = (driver.info(hwnd) if hwnd else driver.window())["rect"]
     display = wine_env().get("DISPLAY", "")
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)

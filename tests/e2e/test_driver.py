@@ -178,6 +178,20 @@ class DriverOnTesteeTest(harness.E2ETestCase):
         self.d.msgbox_press("ok")
         self.d.filedialog_cancel()
 
+    def test_screenshot_is_cropped_to_the_window(self):
+        path = harness.screenshot(self.d, os.path.join("e2e", self.id(), "window.png"))
+        with open(path, "rb") as f:
+            header = f.read(24)
+        self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual((int.from_bytes(header[16:20], "big"), int.from_bytes(header[20:24], "big")), (355, 516))
+        self.d.click("按钮1")
+        box = self.d.msgbox()
+        path = harness.screenshot(self.d, os.path.join("e2e", self.id(), "box.png"), hwnd=box["hwnd"])
+        with open(path, "rb") as f:
+            header = f.read(24)
+        self.assertEqual(int.from_bytes(header[16:20], "big"), box["rect"]["width"])
+        self.d.msgbox_press("ok")
+
     def test_fonts_are_read_inside_the_program(self):
         label = self.d.font("透明标签8")
         self.assertEqual((label["face"], label["height"], label["weight"]), ("微软雅黑", -16, 400))
