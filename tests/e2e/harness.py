@@ -27,7 +27,7 @@ Paths and Wine
 Programs
     Program(folder, args=(), exe=PROGRAM, exe_name='mossgate.exe', trace=True, env=None, cwd=None,
             window_class='MossgateMain')     cwd: where Wine is started (default: the run folder's parent)
-        .prepare()   copies exe into the (fresh) run folder; .start(); .attach(driver, **kw) -> the driver's answer
+        .prepare()   copies exe into the run folder (made if missing); .start(); .attach(driver, **kw) -> the answer
         .running(), .wait(timeout) -> exit status or None, .close(driver, timeout) (WM_CLOSE, wait, kill on timeout)
         .kill(), .pid (Unix), .win_pid (after attach), .trace_path, .commands(own=False) -> [TracedCommand]
         (the CreateProcess calls of the program and of everything it started; own=True: the program's only)
