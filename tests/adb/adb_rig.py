@@ -112,6 +112,19 @@ class Result:
         return "exit %d, stdout %r, stderr %r" % (self.code, self.out, self.err)
 
 
+_wine_ready = False
+
+
+def start_wine_services():
+    """Wine's background services start with the first program of a fresh wineserver and inherit its
+    output pipes, which would keep our captured runs from ending: start them with no pipes."""
+    global _wine_ready
+    if not _wine_ready:
+        subprocess.run([str(WINE_RUN), "cmd", "/c", "exit"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
+        _wine_ready = True
+
+
 class WineAdb:
     """Our adb.exe under the rig's Wine, with a key folder of its own (`home`/.android)."""
 
@@ -119,6 +132,7 @@ class WineAdb:
         self.home = pathlib.Path(home)
         self.home.mkdir(parents=True, exist_ok=True)
         self.key_folder = self.home / ".android"
+        start_wine_services()
 
     def run(self, *args, timeout=120, env=None):
         environment = dict(os.environ, MOSSGATE_ADB_HOME=wine_path(self.home))
