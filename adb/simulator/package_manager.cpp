@@ -50,8 +50,14 @@ std::set<std::string> DeviceState::TrustedKeys() {
 
 std::string DeviceState::NextPackagePath(unsigned* number) {
     std::lock_guard<std::mutex> lock(mutex_);
-    *number = ++packages_;
-    return options_.storeDir + "/installed/" + std::to_string(*number) + ".apk";
+    // A store kept from an earlier run keeps its packages: numbering goes on after them.
+    std::string path;
+    struct stat info;
+    do {
+        *number = ++packages_;
+        path = options_.storeDir + "/installed/" + std::to_string(*number) + ".apk";
+    } while (stat(path.c_str(), &info) == 0);
+    return path;
 }
 
 std::optional<std::string> DeviceState::StorePathFor(const std::string& devicePath) const {
