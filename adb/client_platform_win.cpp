@@ -290,16 +290,27 @@ std::optional<std::string> WindowsClientPlatform::Environment(const char* name) 
 }
 
 std::string WindowsClientPlatform::KeyFolder() {
-    // The user's profile folder. MOSSGATE_ADB_HOME puts the key folder elsewhere (a portable set-up,
-    // or a test's own home: Wine sets USERPROFILE itself).
+    // The user's profile folder, which USERPROFILE names. MOSSGATE_ADB_HOME puts the key folder
+    // elsewhere (a portable set-up, or a test's own home: Wine sets USERPROFILE itself).
     std::string home = Environment("MOSSGATE_ADB_HOME").value_or("");
     if (home.empty()) {
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path))) {
-            home = path;
-        } else {
-            home = Environment("USERPROFILE").value_or(".");
+        home = Environment("USERPROFILE").value_or("");
+    }
+    if (home.empty()) {
+        // Only then the shell, loaded on demand: it would add megabytes to every run.
+        using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+        if (HMODULE shell = LoadLibraryA("shell32.dll")) {
+            auto getFolderPath = reinterpret_cast<GetFolderPath>(GetProcAddress(shell, "SHGetFolderPathA"));
+            char path[MAX_PATH] = {};
+            if (getFolderPath != nullptr &&
+                SUCCEEDED(getFolderPath(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path))) {
+                home = path;
+            }
+            (void)FreeLibrary(shell);
         }
+    }
+    if (home.empty()) {
+        home = ".";
     }
     std::string folder = home + "\\.android";
     (void)CreateDirectoryA(folder.c_str(), nullptr);
