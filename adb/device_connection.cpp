@@ -187,13 +187,29 @@ StreamStatus DeviceConnection::Open(std::string_view service, int timeoutMs) {
     }
 }
 
+StreamStatus DeviceConnection::WaitForOkay(int timeoutMs) {
+    Clock::time_point deadline = DeadlineAfter(timeoutMs);
+    while (awaitingOkay_ && !remoteClosed_) {
+        ReceivedMessage message;
+        ReadResult result = ReadMessage(&message, RemainingMs(deadline));
+        if (result != ReadResult::kMessage) {
+            return FromReadResult(result);
+        }
+        HandleStreamMessage(message);
+    }
+    return remoteClosed_ ? StreamStatus::kEnded : StreamStatus::kOk;
+}
+
 StreamStatus DeviceConnection::Write(std::string_view data, int timeoutMs) {
     if (localId_ == 0) {
         return StreamStatus::kConnectionLost;
     }
     while (!data.empty()) {
-        if (remoteClosed_) {
-            return StreamStatus::kEnded;
+        // One write in flight: the previous one must be acknowledged first. The last one's OKAY
+        // is awaited by the next call, so the caller can prepare more data meanwhile.
+        StreamStatus status = WaitForOkay(timeoutMs);
+        if (status != StreamStatus::kOk) {
+            return status;
         }
         std::string_view piece = data.substr(0, maxPayload_);
         if (!SendMessage(kCommandWrte, localId_, remoteId_, piece, false)) {
@@ -201,15 +217,6 @@ StreamStatus DeviceConnection::Write(std::string_view data, int timeoutMs) {
         }
         data.remove_prefix(piece.size());
         awaitingOkay_ = true;
-        Clock::time_point deadline = DeadlineAfter(timeoutMs);
-        while (awaitingOkay_ && !remoteClosed_) {
-            ReceivedMessage message;
-            ReadResult result = ReadMessage(&message, RemainingMs(deadline));
-            if (result != ReadResult::kMessage) {
-                return FromReadResult(result);
-            }
-            HandleStreamMessage(message);
-        }
     }
     return remoteClosed_ ? StreamStatus::kEnded : StreamStatus::kOk;
 }

@@ -54,9 +54,12 @@ public:
 
     // Opens a service; the NUL terminator is added here.
     StreamStatus Open(std::string_view service, int timeoutMs);
-    // Sends `data` in WRTEs of at most MaxPayload(), each after the OKAY of the one before.
-    // Output the device sends meanwhile is kept for Read(). kEnded: the device closed the stream.
+    // Sends `data` in WRTEs of at most MaxPayload(), each after the OKAY of the one before (the
+    // last one's OKAY is awaited by the next Write, WaitForOkay or Read). Output the device sends
+    // meanwhile is kept for Read(). kEnded: the device closed the stream.
     StreamStatus Write(std::string_view data, int timeoutMs);
+    // Until the last WRTE is acknowledged.
+    StreamStatus WaitForOkay(int timeoutMs);
     // The next piece of the device's output (kept output first); kEnded at the end of the stream.
     StreamStatus Read(std::string* data, int timeoutMs);
     // Closes the open stream, if any.

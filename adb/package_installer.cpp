@@ -218,7 +218,9 @@ private:
             }
             reply += more;
         }
-        (void)device_.Write(SyncPacket("QUIT", 0), timeouts_.replyMs);
+        if (device_.Write(SyncPacket("QUIT", 0), timeouts_.replyMs) == StreamStatus::kOk) {
+            (void)device_.WaitForOkay(timeouts_.replyMs);
+        }
         device_.Close();
         return true;
     }

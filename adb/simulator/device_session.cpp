@@ -110,13 +110,15 @@ bool DeviceSession::Fill(size_t needed, int timeoutMs) {
         if (ready <= 0) {
             return false;
         }
-        char buffer[256 * 1024];
-        ssize_t got = recv(socket_, buffer, sizeof buffer, 0);
+        // Straight into the buffer: every copy of a package costs throughput.
+        size_t have = input_.size();
+        input_.resize(have + std::max<size_t>(256 * 1024, needed - have));
+        ssize_t got = recv(socket_, &input_[have], input_.size() - have, 0);
+        input_.resize(have + static_cast<size_t>(std::max<ssize_t>(got, 0)));
         if (got <= 0) {
             dropped_ = true;
             return false;
         }
-        input_.append(buffer, static_cast<size_t>(got));
     }
     return true;
 }
@@ -367,12 +369,11 @@ void DeviceSession::OnWrite(const Message& message) {
             at += adb::kHeaderSize + next->dataLength;
         }
     }
+    // Like the daemon, acknowledge once the data is taken for the service, before the service is done
+    // with it: the host's next write travels while the package manager stores this one.
+    (void)Send(adb::kCommandOkay, stream.localId, stream.remoteId, {});
     StreamOutput output(*this, stream);
     stream.handler->Data(message.payload, output);
-    if (dropped_) {
-        return;
-    }
-    (void)Send(adb::kCommandOkay, stream.localId, stream.remoteId, {});
     Flush(stream);
 }
 

@@ -74,15 +74,12 @@ std::optional<std::string> DeviceState::StorePathFor(const std::string& devicePa
 IncomingPackage::IncomingPackage(DeviceState& state, std::string how) : state_(state), how_(std::move(how)) {
     path_ = state.NextPackagePath(&number_);
     file_ = fopen(path_.c_str(), "wb");
-    mbedtls_sha256_init(&sha_);
-    (void)mbedtls_sha256_starts_ret(&sha_, 0);
 }
 
 IncomingPackage::~IncomingPackage() {
     if (file_ != nullptr) {
         fclose(file_);
     }
-    mbedtls_sha256_free(&sha_);
 }
 
 bool IncomingPackage::Append(const char* data, size_t size) {
@@ -90,21 +87,12 @@ bool IncomingPackage::Append(const char* data, size_t size) {
         head_.append(data, std::min(size, 4 - head_.size()));
     }
     received_ += size;
-    (void)mbedtls_sha256_update_ret(&sha_, reinterpret_cast<const unsigned char*>(data), size);
     return file_ != nullptr && fwrite(data, 1, size, file_) == size;
 }
 
 std::string IncomingPackage::Finish() {
     bool written = file_ != nullptr && fclose(file_) == 0;
     file_ = nullptr;
-    unsigned char digest[32];
-    (void)mbedtls_sha256_finish_ret(&sha_, digest);
-    std::string hex;
-    for (unsigned char byte : digest) {
-        static const char kHex[] = "0123456789abcdef";
-        hex += kHex[byte >> 4];
-        hex += kHex[byte & 15];
-    }
     std::string base = "/data/app/vmdl" + std::to_string(1000 + number_) + ".tmp/base.apk";
     std::string verdict;
     if (!written) {
@@ -118,7 +106,7 @@ std::string IncomingPackage::Finish() {
         verdict = "Success";
     }
     state_.log().Write("install " + how_ + " file=" + path_ + " size=" + std::to_string(received_) +
-                       " sha256=" + hex + " verdict=" + verdict);
+                       " verdict=" + verdict);
     return verdict;
 }
 

@@ -1,8 +1,6 @@
 // What the device keeps across connections: trusted keys, received packages and their verdicts.
 #pragma once
 
-#include <mbedtls/sha256.h>
-
 #include <cstdio>
 #include <mutex>
 #include <optional>
@@ -45,7 +43,7 @@ public:
     ~IncomingPackage();
     bool Append(const char* data, size_t size);
     uint64_t Received() const { return received_; }
-    // "Success" or "Failure [REASON]" (no newline), logged with the size and SHA-256.
+    // "Success" or "Failure [REASON]" (no newline), logged with the size.
     std::string Finish();
 
 private:
@@ -56,7 +54,6 @@ private:
     FILE* file_ = nullptr;
     uint64_t received_ = 0;
     std::string head_;
-    mbedtls_sha256_context sha_;
 };
 
 }  // namespace simulator
