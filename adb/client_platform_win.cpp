@@ -82,8 +82,28 @@ std::string FileErrorText(DWORD code) {
     }
 }
 
+// Waits until the socket can be written or has failed; false on timeout or failure.
+bool WaitWritable(SOCKET socket, std::chrono::steady_clock::time_point deadline) {
+    int left = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+    if (left <= 0) {
+        return false;
+    }
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(socket, &writable);
+    FD_SET(socket, &failed);
+    timeval timeout = {left / 1000, (left % 1000) * 1000};
+    return select(0, nullptr, &writable, &failed, &timeout) > 0 && !FD_ISSET(socket, &failed);
+}
+
+// The socket stays non-blocking: every wait is a select with a deadline. (A blocking send also
+// never returns under Wine when the device resets the connection while the send waits.)
 class SocketStream : public ByteStream {
 public:
+    static constexpr int kSendTimeoutMs = 60000;
+
     explicit SocketStream(Socket socket) : socket_(std::move(socket)) {}
 
     bool Send(std::string_view first, std::string_view second) override {
@@ -91,10 +111,14 @@ public:
                              {static_cast<ULONG>(second.size()), const_cast<char*>(second.data())}};
         DWORD count = second.empty() ? 1 : 2;
         WSABUF* next = buffers;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendTimeoutMs);
         while (count > 0) {
             DWORD sent = 0;
             if (WSASend(socket_.get(), next, count, &sent, 0, nullptr, nullptr) != 0) {
-                return false;
+                if (WSAGetLastError() != WSAEWOULDBLOCK || !WaitWritable(socket_.get(), deadline)) {
+                    return false;
+                }
+                continue;
             }
             // A partial send leaves the rest of the buffers to go.
             while (count > 0 && sent >= next->len) {
@@ -111,33 +135,41 @@ public:
     }
 
     ReceiveStatus Receive(char* data, size_t size, int timeoutMs, size_t* received) override {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket_.get(), &readable);
-        timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-        int ready = select(0, &readable, nullptr, nullptr, &timeout);
-        if (ready == 0) {
-            return ReceiveStatus::kTimeout;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (true) {
+            int left = static_cast<int>(std::max<long long>(
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                       .count()));
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(socket_.get(), &readable);
+            timeval timeout = {left / 1000, (left % 1000) * 1000};
+            int ready = select(0, &readable, nullptr, nullptr, &timeout);
+            if (ready == 0) {
+                return ReceiveStatus::kTimeout;
+            }
+            if (ready < 0) {
+                return ReceiveStatus::kError;
+            }
+            int got = recv(socket_.get(), data, static_cast<int>(std::min<size_t>(size, 1 << 30)), 0);
+            if (got > 0) {
+                *received = static_cast<size_t>(got);
+                return ReceiveStatus::kData;
+            }
+            if (got == 0) {
+                return ReceiveStatus::kClosed;
+            }
+            if (WSAGetLastError() != WSAEWOULDBLOCK) {
+                return ReceiveStatus::kError;
+            }
         }
-        if (ready < 0) {
-            return ReceiveStatus::kError;
-        }
-        int got = recv(socket_.get(), data, static_cast<int>(std::min<size_t>(size, 1 << 30)), 0);
-        if (got == 0) {
-            return ReceiveStatus::kClosed;
-        }
-        if (got < 0) {
-            return ReceiveStatus::kError;
-        }
-        *received = static_cast<size_t>(got);
-        return ReceiveStatus::kData;
     }
 
 private:
     Socket socket_;
 };
 
-// Connects with a bounded wait: a non-blocking connect watched by select.
+// Connects with a bounded wait: a non-blocking connect watched by select. The socket stays non-blocking.
 int ConnectWithin(SOCKET socket, const sockaddr* address, int length, int timeoutMs) {
     u_long nonBlocking = 1;
     (void)ioctlsocket(socket, FIONBIO, &nonBlocking);
@@ -166,8 +198,6 @@ int ConnectWithin(SOCKET socket, const sockaddr* address, int length, int timeou
             return soError != 0 ? soError : WSAECONNREFUSED;
         }
     }
-    u_long blocking = 0;
-    (void)ioctlsocket(socket, FIONBIO, &blocking);
     return 0;
 }
 
