@@ -1,6 +1,7 @@
 // adb.exe: kill-server, connect HOST[:PORT] and install PATH, straight to the device over TCP.
 // The work is done by AdbWinApi.dll, which the loader takes from this program's folder.
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <cstdio>

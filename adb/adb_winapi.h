@@ -19,8 +19,11 @@ typedef void(__cdecl* AdbOutputCallback)(void* context, int stream, const char* 
 
 ADB_WINAPI_EXPORT int __cdecl AdbKillServerCommand(AdbOutputCallback output, void* context);
 ADB_WINAPI_EXPORT int __cdecl AdbConnectCommand(const char* target, AdbOutputCallback output, void* context);
-ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount, const char* const* options, const char* path,
-                                                AdbOutputCallback output, void* context);
+ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount,
+                                                const char* const* options,
+                                                const char* path,
+                                                AdbOutputCallback output,
+                                                void* context);
 
 #ifdef __cplusplus
 }

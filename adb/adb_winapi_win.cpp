@@ -20,8 +20,11 @@ ADB_WINAPI_EXPORT int __cdecl AdbConnectCommand(const char* target, AdbOutputCal
     return adb::Connect(platform, target != nullptr ? target : "");
 }
 
-ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount, const char* const* options, const char* path,
-                                                AdbOutputCallback output, void* context) {
+ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount,
+                                                const char* const* options,
+                                                const char* path,
+                                                AdbOutputCallback output,
+                                                void* context) {
     adb::WindowsClientPlatform platform(output, context);
     std::vector<std::string> optionList;
     for (int i = 0; i < optionCount; ++i) {

@@ -9,7 +9,7 @@ namespace adb {
 enum class ReceiveStatus { kData, kClosed, kTimeout, kError };
 
 class ByteStream {
-public:
+  public:
     virtual ~ByteStream() = default;
     // Sends both parts completely, in order; false when the connection is gone.
     virtual bool Send(std::string_view first, std::string_view second) = 0;

@@ -170,14 +170,14 @@ int Install(ClientPlatform& platform, const std::vector<std::string>& options, c
     }
     std::optional<ConnectTarget> target = ParseConnectTarget(serials[0], kDefaultDevicePort);
     if (!target) {
-        platform.Print(OutputStream::kStderr, "adb: bad device '" + serials[0] + "' in " +
-                                                  platform.UserFilePath(kDeviceListFile) + "\n");
+        platform.Print(OutputStream::kStderr,
+                       "adb: bad device '" + serials[0] + "' in " + platform.UserFilePath(kDeviceListFile) + "\n");
         return 1;
     }
     OpenedDevice opened = OpenDevice(platform, *target);
     if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
-        platform.Print(OutputStream::kStderr, "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason +
-                                                  "\n");
+        platform.Print(OutputStream::kStderr,
+                       "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason + "\n");
         return 1;
     }
     switch (opened.outcome) {

@@ -15,7 +15,7 @@ enum class OutputStream { kStdout, kStderr };
 
 // A local file read in pieces.
 class PackageFile {
-public:
+  public:
     virtual ~PackageFile() = default;
     virtual uint64_t Size() const = 0;
     // Reads up to `size` bytes; 0 at the end; false on a read error.
@@ -29,7 +29,7 @@ struct TcpConnectResult {
 };
 
 class ClientPlatform {
-public:
+  public:
     virtual ~ClientPlatform() = default;
 
     // Texts are bytes in the system's code page, written as they are.
@@ -43,7 +43,9 @@ public:
     virtual std::string UserFilePath(std::string_view name) = 0;
     virtual std::optional<std::string> ReadUserFile(std::string_view name) = 0;
     // `privateToUser`: nobody but the user may read it. Replaces the file as a whole.
-    virtual bool WriteUserFile(std::string_view name, std::string_view contents, bool privateToUser,
+    virtual bool WriteUserFile(std::string_view name,
+                               std::string_view contents,
+                               bool privateToUser,
                                std::string* error) = 0;
     virtual void RemoveUserFile(std::string_view name) = 0;
     // "user@host" for the public key line.

@@ -1,8 +1,11 @@
 #include "adb/client_platform_win.h"
 
+// Winsock before <windows.h>, and <windows.h> before the headers that build on it.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
+
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -37,10 +40,10 @@ using Socket = Owned<SocketTraits>;
 // The system's words for a Winsock error, in English as the ADB client prints them, with its code.
 std::string SocketErrorText(int code) {
     char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                  reinterpret_cast<char*>(&text), 0, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message;
     if (length > 0 && text != nullptr) {
         message.assign(text, length);
@@ -55,14 +58,23 @@ std::string SocketErrorText(int code) {
                 message = "No connection could be made because the target machine actively refused it.";
                 break;
             case WSAETIMEDOUT:
-                message = "A connection attempt failed because the connected party did not properly respond after "
-                          "a period of time, or established connection failed because connected host has failed to "
-                          "respond.";
+                message =
+                    "A connection attempt failed because the connected party did not properly respond after "
+                    "a period of time, or established connection failed because connected host has failed to "
+                    "respond.";
                 break;
-            case WSAHOST_NOT_FOUND: message = "No such host is known."; break;
-            case WSAENETUNREACH: message = "A socket operation was attempted to an unreachable network."; break;
-            case WSAEHOSTUNREACH: message = "A socket operation was attempted to an unreachable host."; break;
-            default: message = "Winsock error"; break;
+            case WSAHOST_NOT_FOUND:
+                message = "No such host is known.";
+                break;
+            case WSAENETUNREACH:
+                message = "A socket operation was attempted to an unreachable network.";
+                break;
+            case WSAEHOSTUNREACH:
+                message = "A socket operation was attempted to an unreachable host.";
+                break;
+            default:
+                message = "Winsock error";
+                break;
         }
     }
     return message + " (" + std::to_string(code) + ")";
@@ -74,11 +86,15 @@ std::string FileErrorText(DWORD code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
-        case ERROR_BAD_NETPATH: return "No such file or directory";
+        case ERROR_BAD_NETPATH:
+            return "No such file or directory";
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION: return "Permission denied";
-        case ERROR_DISK_FULL: return "No space left on device";
-        default: return "error " + std::to_string(code);
+        case ERROR_SHARING_VIOLATION:
+            return "Permission denied";
+        case ERROR_DISK_FULL:
+            return "No space left on device";
+        default:
+            return "error " + std::to_string(code);
     }
 }
 
@@ -101,7 +117,7 @@ bool WaitWritable(SOCKET socket, std::chrono::steady_clock::time_point deadline)
 // The socket stays non-blocking: every wait is a select with a deadline. (A blocking send also
 // never returns under Wine when the device resets the connection while the send waits.)
 class SocketStream : public ByteStream {
-public:
+  public:
     static constexpr int kSendTimeoutMs = 60000;
 
     explicit SocketStream(Socket socket) : socket_(std::move(socket)) {}
@@ -165,7 +181,7 @@ public:
         }
     }
 
-private:
+  private:
     Socket socket_;
 };
 
@@ -202,7 +218,7 @@ int ConnectWithin(SOCKET socket, const sockaddr* address, int length, int timeou
 }
 
 class WindowsPackageFile : public PackageFile {
-public:
+  public:
     WindowsPackageFile(FileHandle file, uint64_t size) : file_(std::move(file)), size_(size) {}
     uint64_t Size() const override { return size_; }
     bool Read(char* data, size_t size, size_t* got) override {
@@ -214,7 +230,7 @@ public:
         return true;
     }
 
-private:
+  private:
     FileHandle file_;
     uint64_t size_;
 };
@@ -271,8 +287,8 @@ TcpConnectResult WindowsClientPlatform::ConnectTcp(const std::string& host, uint
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* addresses = nullptr;
-    int status = host.empty() ? WSAHOST_NOT_FOUND
-                              : getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
+    int status =
+        host.empty() ? WSAHOST_NOT_FOUND : getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
     if (status != 0) {
         result.status = TcpConnectResult::Status::kResolveFailed;
         result.reason = SocketErrorText(status);
@@ -367,7 +383,9 @@ std::optional<std::string> WindowsClientPlatform::ReadUserFile(std::string_view 
     return contents;
 }
 
-bool WindowsClientPlatform::WriteUserFile(std::string_view name, std::string_view contents, bool privateToUser,
+bool WindowsClientPlatform::WriteUserFile(std::string_view name,
+                                          std::string_view contents,
+                                          bool privateToUser,
                                           std::string* error) {
     std::string path = UserFilePath(name);
     std::string temporary = path + ".tmp";

@@ -7,7 +7,7 @@
 namespace adb {
 
 class WindowsClientPlatform : public ClientPlatform {
-public:
+  public:
     WindowsClientPlatform(AdbOutputCallback output, void* context);
     ~WindowsClientPlatform() override;
 
@@ -16,14 +16,16 @@ public:
     std::optional<std::string> Environment(const char* name) override;
     std::string UserFilePath(std::string_view name) override;
     std::optional<std::string> ReadUserFile(std::string_view name) override;
-    bool WriteUserFile(std::string_view name, std::string_view contents, bool privateToUser,
+    bool WriteUserFile(std::string_view name,
+                       std::string_view contents,
+                       bool privateToUser,
                        std::string* error) override;
     void RemoveUserFile(std::string_view name) override;
     std::string KeyComment() override;
     std::unique_ptr<PackageFile> OpenPackage(const std::string& path, std::string* error) override;
     std::string DeviceFileName(const std::string& path) override;
 
-private:
+  private:
     std::string KeyFolder();
 
     AdbOutputCallback output_;

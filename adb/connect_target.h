@@ -10,7 +10,7 @@
 namespace adb {
 
 struct ConnectTarget {
-    std::string host;    // without the brackets of "[::1]:5555"
+    std::string host;  // without the brackets of "[::1]:5555"
     uint16_t port = 0;
     std::string serial;  // "host:port" as the device is named in texts and in the device list
 };

@@ -25,7 +25,10 @@ constexpr size_t kReceiveChunk = 256 * 1024;
 
 DeviceConnection::DeviceConnection(std::unique_ptr<ByteStream> stream) : stream_(std::move(stream)) {}
 
-bool DeviceConnection::SendMessage(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_view payload,
+bool DeviceConnection::SendMessage(uint32_t command,
+                                   uint32_t arg0,
+                                   uint32_t arg1,
+                                   std::string_view payload,
                                    bool forceChecksum) {
     MessageHeader header = MakeHeader(command, arg0, arg1, payload, forceChecksum || SendsChecksum(version_));
     HeaderBytes bytes = EncodeHeader(header);
@@ -61,8 +64,7 @@ DeviceConnection::ReadResult DeviceConnection::ReadMessage(ReceivedMessage* mess
     if (!Fill(kHeaderSize, timeoutMs)) {
         return receiveFailed_ ? ReadResult::kClosed : ReadResult::kTimeout;
     }
-    std::optional<MessageHeader> header =
-        DecodeHeader(reinterpret_cast<const uint8_t*>(input_.data() + inputStart_));
+    std::optional<MessageHeader> header = DecodeHeader(reinterpret_cast<const uint8_t*>(input_.data() + inputStart_));
     // A broken header or a payload above what anyone agreed to: the stream cannot be resynchronised.
     if (!header || header->dataLength > kMaxPayload) {
         receiveFailed_ = true;

@@ -44,7 +44,7 @@ struct ReceivedMessage {
 };
 
 class DeviceConnection {
-public:
+  public:
     explicit DeviceConnection(std::unique_ptr<ByteStream> stream);
 
     HandshakeOutcome Handshake(const HandshakeSettings& settings);
@@ -65,7 +65,7 @@ public:
     // Closes the open stream, if any.
     void Close();
 
-private:
+  private:
     enum class ReadResult { kMessage, kClosed, kTimeout, kError };
     ReadResult ReadMessage(ReceivedMessage* message, int timeoutMs);
     bool Fill(size_t needed, int timeoutMs);
@@ -83,7 +83,7 @@ private:
     uint32_t maxPayload_ = kMaxPayloadV1;
 
     uint32_t nextLocalId_ = 1;
-    uint32_t localId_ = 0;   // 0: no stream open
+    uint32_t localId_ = 0;  // 0: no stream open
     uint32_t remoteId_ = 0;
     bool awaitingOkay_ = false;
     bool remoteClosed_ = false;

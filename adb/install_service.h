@@ -11,9 +11,9 @@
 namespace adb {
 
 enum class InstallMethod {
-    kAbbExec,     // abb_exec:package\0install\0...\0-S\0SIZE
-    kExecCmd,     // exec:cmd package 'install' ... -S SIZE
-    kPush,        // sync push to /data/local/tmp, pm install, rm
+    kAbbExec,  // abb_exec:package\0install\0...\0-S\0SIZE
+    kExecCmd,  // exec:cmd package 'install' ... -S SIZE
+    kPush,     // sync push to /data/local/tmp, pm install, rm
 };
 
 // A device with `cmd` takes the package as a stream; `abb_exec` is preferred when both sides have it.

@@ -61,14 +61,22 @@ std::optional<MessageHeader> DecodeHeader(const uint8_t* bytes) {
 
 std::string_view CommandName(uint32_t command) {
     switch (command) {
-        case kCommandCnxn: return "CNXN";
-        case kCommandAuth: return "AUTH";
-        case kCommandOpen: return "OPEN";
-        case kCommandOkay: return "OKAY";
-        case kCommandClse: return "CLSE";
-        case kCommandWrte: return "WRTE";
-        case kCommandStls: return "STLS";
-        default: return "????";
+        case kCommandCnxn:
+            return "CNXN";
+        case kCommandAuth:
+            return "AUTH";
+        case kCommandOpen:
+            return "OPEN";
+        case kCommandOkay:
+            return "OKAY";
+        case kCommandClse:
+            return "CLSE";
+        case kCommandWrte:
+            return "WRTE";
+        case kCommandStls:
+            return "STLS";
+        default:
+            return "????";
     }
 }
 

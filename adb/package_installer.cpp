@@ -14,9 +14,12 @@ namespace {
 constexpr uint32_t kPushedFileMode = 0100644;
 
 class Installer {
-public:
-    Installer(DeviceConnection& device, ClientPlatform& platform, const std::vector<std::string>& options,
-              const std::string& path, const InstallTimeouts& timeouts)
+  public:
+    Installer(DeviceConnection& device,
+              ClientPlatform& platform,
+              const std::vector<std::string>& options,
+              const std::string& path,
+              const InstallTimeouts& timeouts)
         : device_(device), platform_(platform), options_(options), path_(path), timeouts_(timeouts) {}
 
     int Run() {
@@ -29,7 +32,7 @@ public:
         return StreamedInstall(method);
     }
 
-private:
+  private:
     void Out(std::string_view text) { platform_.Print(OutputStream::kStdout, text); }
     void Err(std::string_view text) { platform_.Print(OutputStream::kStderr, text); }
     int Fail(std::string_view reason) {
@@ -37,8 +40,8 @@ private:
         return 1;
     }
     std::string LostText(uint64_t sent, uint64_t total) const {
-        return "the connection to the device was lost after " + std::to_string(sent) + " of " +
-               std::to_string(total) + " bytes";
+        return "the connection to the device was lost after " + std::to_string(sent) + " of " + std::to_string(total) +
+               " bytes";
     }
 
     int StreamedInstall(InstallMethod method) {
@@ -70,10 +73,10 @@ private:
                 break;  // the device gave up early; its verdict follows
             }
             if (status != StreamStatus::kOk) {
-                return Fail(status == StreamStatus::kTimeout ? "the device stopped answering after " +
-                                                                   std::to_string(sent) + " of " +
-                                                                   std::to_string(size) + " bytes"
-                                                             : LostText(sent, size));
+                return Fail(status == StreamStatus::kTimeout
+                                ? "the device stopped answering after " + std::to_string(sent) + " of " +
+                                      std::to_string(size) + " bytes"
+                                : LostText(sent, size));
             }
             sent += got;
         }
@@ -107,7 +110,7 @@ private:
 
     // Sync data goes out in WRTEs as large as the device allows, however the DATA packets fall.
     class SyncWriter {
-    public:
+      public:
         explicit SyncWriter(DeviceConnection& device, int timeoutMs) : device_(device), timeoutMs_(timeoutMs) {
             buffer_.reserve(device.MaxPayload() + kSyncDataMax + 8);
         }
@@ -121,7 +124,7 @@ private:
             return status;
         }
 
-    private:
+      private:
         DeviceConnection& device_;
         int timeoutMs_;
         std::string buffer_;
@@ -156,8 +159,8 @@ private:
             return 1;
         }
         // Without shell v2 there is no exit code: the package manager's "Success" line decides.
-        bool success = exitCode == 0 && (output.compare(0, 7, "Success") == 0 ||
-                                          output.find("\nSuccess") != std::string::npos);
+        bool success =
+            exitCode == 0 && (output.compare(0, 7, "Success") == 0 || output.find("\nSuccess") != std::string::npos);
         return success ? 0 : 1;
     }
 
@@ -169,8 +172,7 @@ private:
         };
         StreamStatus status = device_.Open("sync:", timeouts_.replyMs);
         if (status != StreamStatus::kOk) {
-            return failed(status == StreamStatus::kRefused ? "the device refused the sync service"
-                                                           : LostText(0, size));
+            return failed(status == StreamStatus::kRefused ? "the device refused the sync service" : LostText(0, size));
         }
         SyncWriter writer(device_, timeouts_.replyMs);
         status = writer.Append(SyncSendRequest(remotePath, kPushedFileMode));
@@ -251,9 +253,9 @@ private:
                 if (packet->id == ShellPacketId::kStdout || packet->id == ShellPacketId::kStderr) {
                     *output += packet->data;
                     if (show) {
-                        platform_.Print(packet->id == ShellPacketId::kStdout ? OutputStream::kStdout
-                                                                             : OutputStream::kStderr,
-                                        packet->data);
+                        platform_.Print(
+                            packet->id == ShellPacketId::kStdout ? OutputStream::kStdout : OutputStream::kStderr,
+                            packet->data);
                     }
                 } else if (packet->id == ShellPacketId::kExit && !packet->data.empty()) {
                     *exitCode = static_cast<unsigned char>(packet->data[0]);
@@ -279,8 +281,11 @@ private:
 
 }  // namespace
 
-int InstallPackage(DeviceConnection& device, ClientPlatform& platform, const std::vector<std::string>& options,
-                   const std::string& path, const InstallTimeouts& timeouts) {
+int InstallPackage(DeviceConnection& device,
+                   ClientPlatform& platform,
+                   const std::vector<std::string>& options,
+                   const std::string& path,
+                   const InstallTimeouts& timeouts) {
     return Installer(device, platform, options, path, timeouts).Run();
 }
 

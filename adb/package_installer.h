@@ -16,7 +16,10 @@ struct InstallTimeouts {
 };
 
 // Prints what the real client prints; returns the exit code (0 only when the device said Success).
-int InstallPackage(DeviceConnection& device, ClientPlatform& platform, const std::vector<std::string>& options,
-                   const std::string& path, const InstallTimeouts& timeouts);
+int InstallPackage(DeviceConnection& device,
+                   ClientPlatform& platform,
+                   const std::vector<std::string>& options,
+                   const std::string& path,
+                   const InstallTimeouts& timeouts);
 
 }  // namespace adb

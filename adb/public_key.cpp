@@ -122,8 +122,8 @@ std::string Base64Encode(std::string_view bytes) {
 
 std::optional<std::string> Base64Decode(std::string_view text) {
     size_t needed = 0;
-    int status = mbedtls_base64_decode(nullptr, 0, &needed, reinterpret_cast<const unsigned char*>(text.data()),
-                                       text.size());
+    int status =
+        mbedtls_base64_decode(nullptr, 0, &needed, reinterpret_cast<const unsigned char*>(text.data()), text.size());
     if (status == MBEDTLS_ERR_BASE64_INVALID_CHARACTER) {
         return std::nullopt;
     }

@@ -12,7 +12,7 @@ constexpr size_t kAuthTokenSize = 20;
 constexpr size_t kSignatureSize = 256;
 
 class RsaKey {
-public:
+  public:
     // A new 2048-bit key with exponent 65537.
     static std::unique_ptr<RsaKey> Generate(std::string* error);
     // PEM PKCS#8 ("PRIVATE KEY") or PKCS#1 ("RSA PRIVATE KEY"); only 2048-bit RSA keys.
@@ -26,7 +26,7 @@ public:
     // RSASSA-PKCS1-v1_5 over the 20-byte token taken as a SHA-1 digest (it is not hashed again).
     std::optional<std::string> SignToken(std::string_view token) const;
 
-private:
+  private:
     struct State;
     explicit RsaKey(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;

@@ -23,12 +23,19 @@ struct SyncHeader {
 SyncHeader ParseSyncHeader(std::string_view bytes);
 
 // Shell protocol v2: [id:1][length:4 LE][data].
-enum class ShellPacketId : uint8_t { kStdin = 0, kStdout = 1, kStderr = 2, kExit = 3, kCloseStdin = 4, kWindowSize = 5 };
+enum class ShellPacketId : uint8_t {
+    kStdin = 0,
+    kStdout = 1,
+    kStderr = 2,
+    kExit = 3,
+    kCloseStdin = 4,
+    kWindowSize = 5
+};
 std::string ShellPacket(ShellPacketId id, std::string_view data);
 
 // Cuts a byte stream into shell v2 packets as they complete.
 class ShellPacketReader {
-public:
+  public:
     void Append(std::string_view bytes) { buffer_.append(bytes); }
     struct Packet {
         ShellPacketId id;
@@ -36,7 +43,7 @@ public:
     };
     std::optional<Packet> Next();
 
-private:
+  private:
     std::string buffer_;
 };
 

@@ -11,9 +11,8 @@ UserKey LoadOrCreateUserKey(ClientPlatform& platform) {
         result.key = RsaKey::FromPem(*pem, &error);
         if (!result.key) {
             // Never overwrite a key the user may rely on elsewhere.
-            platform.Print(OutputStream::kStderr,
-                           "adb: cannot use the private key " + platform.UserFilePath(kPrivateKeyFile) + ": " +
-                               error + "\n");
+            platform.Print(OutputStream::kStderr, "adb: cannot use the private key " +
+                                                      platform.UserFilePath(kPrivateKeyFile) + ": " + error + "\n");
             return result;
         }
     } else {
@@ -23,8 +22,8 @@ UserKey LoadOrCreateUserKey(ClientPlatform& platform) {
             return result;
         }
         if (!platform.WriteUserFile(kPrivateKeyFile, result.key->ToPkcs8Pem(), true, &error)) {
-            platform.Print(OutputStream::kStderr, "adb: cannot write " + platform.UserFilePath(kPrivateKeyFile) +
-                                                      ": " + error + "\n");
+            platform.Print(OutputStream::kStderr,
+                           "adb: cannot write " + platform.UserFilePath(kPrivateKeyFile) + ": " + error + "\n");
         }
     }
     result.publicKeyLine = FormatPublicKeyLine(result.key->PublicKeyBlob(), platform.KeyComment());

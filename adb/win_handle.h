@@ -8,7 +8,7 @@ namespace adb {
 // Traits: `using Type`, `static Type Invalid()`, `static void Release(Type)`.
 template <typename Traits>
 class Owned {
-public:
+  public:
     using Type = typename Traits::Type;
     Owned() = default;
     explicit Owned(Type value) : value_(value) {}
@@ -33,7 +33,7 @@ public:
         }
     }
 
-private:
+  private:
     Type value_ = Traits::Invalid();
 };
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "adb/banner.h"
-#include "adb/sync_framing.h"
 #include "adb/simulator/shell_words.h"
+#include "adb/sync_framing.h"
 
 namespace simulator {
 namespace {
@@ -35,7 +35,7 @@ bool ShouldDrop(DeviceState& state, uint64_t received) {
 
 // The package manager reading the package from the stream: cmd package install -S SIZE, or abb_exec.
 class StreamedInstall : public Service {
-public:
+  public:
     StreamedInstall(DeviceState& state, uint64_t size, std::string how)
         : state_(state), size_(size), package_(state, std::move(how)) {}
 
@@ -70,7 +70,7 @@ public:
         }
     }
 
-private:
+  private:
     void Finish(ServiceOutput& out) {
         finished_ = true;
         out.Send(package_.Finish() + "\n");
@@ -85,7 +85,7 @@ private:
 
 // Output known at opening time: a shell command's, with or without the v2 framing.
 class FixedOutput : public Service {
-public:
+  public:
     FixedOutput(std::string stdoutText, int exitCode, bool v2)
         : stdout_(std::move(stdoutText)), exitCode_(exitCode), v2_(v2) {}
 
@@ -102,7 +102,7 @@ public:
     }
     void Data(std::string_view, ServiceOutput&) override {}
 
-private:
+  private:
     std::string stdout_;
     int exitCode_;
     bool v2_;
@@ -152,7 +152,7 @@ std::unique_ptr<Service> RunShellCommand(const std::string& command, bool v2, co
 
 // The file sync service: STAT/STA2/LST2, SEND with DATA and DONE, QUIT.
 class SyncService : public Service {
-public:
+  public:
     explicit SyncService(DeviceState& state) : state_(state) {}
 
     void Data(std::string_view data, ServiceOutput& out) override {
@@ -215,7 +215,7 @@ public:
         }
     }
 
-private:
+  private:
     bool Request(const std::string& id, const std::string& argument, ServiceOutput& out) {
         if (id == "QUIT") {
             out.Close();

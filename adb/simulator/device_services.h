@@ -12,7 +12,7 @@ namespace simulator {
 
 // How a service talks back on its stream.
 class ServiceOutput {
-public:
+  public:
     virtual ~ServiceOutput() = default;
     virtual void Send(std::string_view data) = 0;
     // Ends the stream once everything sent so far has been acknowledged.
@@ -22,7 +22,7 @@ public:
 };
 
 class Service {
-public:
+  public:
     virtual ~Service() = default;
     virtual void Start(ServiceOutput&) {}
     virtual void Data(std::string_view data, ServiceOutput& out) = 0;

@@ -48,7 +48,7 @@ struct DeviceSession::Stream {
 };
 
 class DeviceSession::StreamOutput : public ServiceOutput {
-public:
+  public:
     StreamOutput(DeviceSession& session, Stream& stream) : session_(session), stream_(stream) {}
     void Send(std::string_view data) override {
         while (!data.empty()) {
@@ -60,7 +60,7 @@ public:
     void Close() override { stream_.closeWhenFlushed = true; }
     void DropConnection(const std::string& reason) override { session_.Drop(reason); }
 
-private:
+  private:
     DeviceSession& session_;
     Stream& stream_;
 };
@@ -193,15 +193,18 @@ void DeviceSession::SendConnect() {
         banner = "device::ro.product.name=sim;ro.product.model=Simulated;ro.product.device=sim;";
         banner += '\0';
     } else {
-        banner = "device::ro.product.name=windows_x86_64;ro.product.model=Subsystem for Android(TM);"
-                 "ro.product.device=windows_x86_64;features=" +
-                 options_.features;
+        banner =
+            "device::ro.product.name=windows_x86_64;ro.product.model=Subsystem for Android(TM);"
+            "ro.product.device=windows_x86_64;features=" +
+            options_.features;
     }
-    Log("send CNXN version=0x" + [this] {
-        char hex[16];
-        snprintf(hex, sizeof hex, "%08x", version_);
-        return std::string(hex);
-    }() + " maxdata=" + std::to_string(maxPayload_));
+    Log("send CNXN version=0x" +
+        [this] {
+            char hex[16];
+            snprintf(hex, sizeof hex, "%08x", version_);
+            return std::string(hex);
+        }() +
+        " maxdata=" + std::to_string(maxPayload_));
     (void)Send(adb::kCommandCnxn, options_.legacy ? adb::kVersionMin : adb::kVersionSkipChecksum, maxPayload_, banner);
 }
 
@@ -227,11 +230,13 @@ bool DeviceSession::Handshake() {
     }
     const adb::MessageHeader& cnxn = message.header;
     bool checksumOk = cnxn.dataCheck == adb::PayloadChecksum(message.payload);
-    Log("recv CNXN version=0x" + [&] {
-        char hex[16];
-        snprintf(hex, sizeof hex, "%08x", cnxn.arg0);
-        return std::string(hex);
-    }() + " maxdata=" + std::to_string(cnxn.arg1) + " checksum=" + (checksumOk ? "ok" : "bad") +
+    Log("recv CNXN version=0x" +
+        [&] {
+            char hex[16];
+            snprintf(hex, sizeof hex, "%08x", cnxn.arg0);
+            return std::string(hex);
+        }() +
+        " maxdata=" + std::to_string(cnxn.arg1) + " checksum=" + (checksumOk ? "ok" : "bad") +
         " banner=" + Printable(message.payload));
     if (!checksumOk) {
         Drop("violation: CNXN without its byte sum");
@@ -279,9 +284,8 @@ bool DeviceSession::Handshake() {
             std::optional<adb::PublicKeyNumbers> numbers =
                 blob ? adb::DecodePublicKeyBlob(*blob) : std::optional<adb::PublicKeyNumbers>();
             size_t space = line.find(' ');
-            Log(std::string("recv AUTH public key ") + (numbers ? "valid" : "invalid") +
-                " montgomery=" + (numbers && numbers->montgomeryValuesCorrect ? "ok" : "bad") +
-                " nul=" + (terminated ? "yes" : "no") +
+            Log(std::string("recv AUTH public key ") + (numbers ? "valid" : "invalid") + " montgomery=" +
+                (numbers && numbers->montgomeryValuesCorrect ? "ok" : "bad") + " nul=" + (terminated ? "yes" : "no") +
                 " comment=" + Printable(space == std::string::npos ? "" : line.substr(space + 1)));
             if (!numbers || options_.auth == AuthMode::kTrust) {
                 Log("the user does not answer the prompt");
@@ -392,8 +396,8 @@ void DeviceSession::OnClose(const Message& message) {
         return;
     }
     Stream& stream = *found->second;
-    Log("close " + stream.service + " writes=" + std::to_string(stream.writesIn) + " bytes=" +
-        std::to_string(stream.bytesIn) + " largest=" + std::to_string(stream.largestWrite));
+    Log("close " + stream.service + " writes=" + std::to_string(stream.writesIn) +
+        " bytes=" + std::to_string(stream.bytesIn) + " largest=" + std::to_string(stream.largestWrite));
     stream.handler->HostClosed();
     if (!stream.closeSent) {
         (void)Send(adb::kCommandClse, stream.localId, stream.remoteId, {});
@@ -413,10 +417,18 @@ void DeviceSession::Serve() {
             return;
         }
         switch (message.header.command) {
-            case adb::kCommandOpen: OnOpen(message); break;
-            case adb::kCommandWrte: OnWrite(message); break;
-            case adb::kCommandOkay: OnOkay(message); break;
-            case adb::kCommandClse: OnClose(message); break;
+            case adb::kCommandOpen:
+                OnOpen(message);
+                break;
+            case adb::kCommandWrte:
+                OnWrite(message);
+                break;
+            case adb::kCommandOkay:
+                OnOkay(message);
+                break;
+            case adb::kCommandClse:
+                OnClose(message);
+                break;
             default:
                 Log("ignored " + std::string(adb::CommandName(message.header.command)));
                 break;

@@ -12,12 +12,12 @@
 namespace simulator {
 
 class DeviceSession {
-public:
+  public:
     DeviceSession(int socket, int number, DeviceState& state);
     ~DeviceSession();
     void Run();
 
-private:
+  private:
     struct Message {
         adb::MessageHeader header;
         std::string payload;

@@ -8,12 +8,12 @@
 namespace simulator {
 
 class EventLog {
-public:
+  public:
     explicit EventLog(const std::string& path);
     ~EventLog();
     void Write(const std::string& line);
 
-private:
+  private:
     std::mutex mutex_;
     FILE* file_ = nullptr;
 };

@@ -100,8 +100,8 @@ std::string IncomingPackage::Finish() {
     } else if (state_.options().refuseReason) {
         verdict = "Failure [" + *state_.options().refuseReason + "]";
     } else if (head_ != std::string("PK\x03\x04", 4)) {
-        verdict = "Failure [INSTALL_PARSE_FAILED_NOT_APK: Failed to parse " + base +
-                  ": Failed to load asset path " + base + "]";
+        verdict = "Failure [INSTALL_PARSE_FAILED_NOT_APK: Failed to parse " + base + ": Failed to load asset path " +
+                  base + "]";
     } else {
         verdict = "Success";
     }

@@ -13,7 +13,7 @@
 namespace simulator {
 
 class DeviceState {
-public:
+  public:
     DeviceState(const Options& options, EventLog& log);
 
     const Options& options() const { return options_; }
@@ -28,7 +28,7 @@ public:
     // A device path under /data/local/tmp mapped into the store; nothing for anywhere else.
     std::optional<std::string> StorePathFor(const std::string& devicePath) const;
 
-private:
+  private:
     const Options& options_;
     EventLog& log_;
     std::mutex mutex_;
@@ -38,7 +38,7 @@ private:
 
 // A package arriving in pieces; the package manager's verdict once it is whole.
 class IncomingPackage {
-public:
+  public:
     IncomingPackage(DeviceState& state, std::string how);
     ~IncomingPackage();
     bool Append(const char* data, size_t size);
@@ -46,7 +46,7 @@ public:
     // "Success" or "Failure [REASON]" (no newline), logged with the size.
     std::string Finish();
 
-private:
+  private:
     DeviceState& state_;
     std::string how_;
     unsigned number_ = 0;

@@ -84,7 +84,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error, b
         if (name == "--host") {
             options.host = value;
         } else if (name == "--port") {
-            if (!numeric(0, 65535)) return std::nullopt;
+            if (!numeric(0, 65535))
+                return std::nullopt;
             options.port = static_cast<uint16_t>(number);
         } else if (name == "--ready-file") {
             options.readyFile = value;
@@ -105,30 +106,36 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error, b
         } else if (name == "--trusted-key") {
             options.trustedKeyFiles.emplace_back(value);
         } else if (name == "--allow-after-ms") {
-            if (!numeric(0, 3600000)) return std::nullopt;
+            if (!numeric(0, 3600000))
+                return std::nullopt;
             options.allowAfterMs = static_cast<int>(number);
         } else if (name == "--features") {
             options.features = value;
         } else if (name == "--max-payload") {
-            if (!numeric(256, 16 * 1024 * 1024)) return std::nullopt;
+            if (!numeric(256, 16 * 1024 * 1024))
+                return std::nullopt;
             options.maxPayload = static_cast<uint32_t>(number);
         } else if (name == "--refuse-install") {
             options.refuseReason = value;
         } else if (name == "--drop-after-bytes") {
-            if (!numeric(0, 1LL << 50)) return std::nullopt;
+            if (!numeric(0, 1LL << 50))
+                return std::nullopt;
             options.dropAfterBytes = static_cast<uint64_t>(number);
         } else if (name == "--okay-delay-ms") {
-            if (!numeric(0, 60000)) return std::nullopt;
+            if (!numeric(0, 60000))
+                return std::nullopt;
             options.okayDelayMs = static_cast<int>(number);
         } else if (name == "--store") {
             options.storeDir = value;
         } else if (name == "--log") {
             options.logFile = value;
         } else if (name == "--lifetime-s") {
-            if (!numeric(1, 7 * 24 * 3600)) return std::nullopt;
+            if (!numeric(1, 7 * 24 * 3600))
+                return std::nullopt;
             options.lifetimeSeconds = static_cast<int>(number);
         } else if (name == "--idle-s") {
-            if (!numeric(1, 24 * 3600)) return std::nullopt;
+            if (!numeric(1, 24 * 3600))
+                return std::nullopt;
             options.idleSeconds = static_cast<int>(number);
         } else {
             *error = "unknown option " + name;

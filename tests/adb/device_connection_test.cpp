@@ -19,7 +19,7 @@ struct Sent {
 // A scripted device. Replies to a message are queued by `react`; a WRTE is acknowledged only
 // when the host next waits for input, so a host that sends two WRTEs without waiting is caught.
 class FakeDevice : public ByteStream {
-public:
+  public:
     std::function<void(const Sent&, FakeDevice&)> react;
     std::vector<Sent> sent;
     bool autoOkay = true;
@@ -63,7 +63,7 @@ public:
         return ReceiveStatus::kData;
     }
 
-private:
+  private:
     std::string input_;
     bool unacknowledged_ = false;
     MessageHeader lastWrite_;
@@ -189,7 +189,8 @@ TEST(StreamWrite, KeepsOneWriteInFlightWithinTheOldPayloadLimitAndChecksums) {
             EXPECT_EQ(message.header.arg1, 77u);
         }
         if (message.header.command != kCommandCnxn) {
-            EXPECT_EQ(message.header.dataCheck, PayloadChecksum(message.payload)) << CommandName(message.header.command);
+            EXPECT_EQ(message.header.dataCheck, PayloadChecksum(message.payload))
+                << CommandName(message.header.command);
         }
     }
     EXPECT_EQ(sizes, (std::vector<size_t>{4096, 4096, 1808}));

@@ -14,8 +14,7 @@ TEST(StreamedInstallService, AbbExecJoinsArgumentsWithNul) {
 }
 
 TEST(StreamedInstallService, ExecCmdQuotesEachUserArgument) {
-    EXPECT_EQ(StreamedInstallService(InstallMethod::kExecCmd, {}, 30000000),
-              "exec:cmd package 'install' -S 30000000");
+    EXPECT_EQ(StreamedInstallService(InstallMethod::kExecCmd, {}, 30000000), "exec:cmd package 'install' -S 30000000");
     EXPECT_EQ(StreamedInstallService(InstallMethod::kExecCmd, {"-r", "it's"}, 5),
               "exec:cmd package 'install' '-r' 'it'\\''s' -S 5");
 }

@@ -81,9 +81,9 @@ TEST(PrivateKeyFile, AlsoTakesPkcs1AndRefusesOtherKeys) {
     mbedtls_pk_context pk;
     mbedtls_pk_init(&pk);
     std::string pkcs8 = ReadFixture("debian_adbkey");
-    ASSERT_EQ(mbedtls_pk_parse_key(&pk, reinterpret_cast<const unsigned char*>(pkcs8.c_str()), pkcs8.size() + 1,
-                                   nullptr, 0),
-              0);
+    ASSERT_EQ(
+        mbedtls_pk_parse_key(&pk, reinterpret_cast<const unsigned char*>(pkcs8.c_str()), pkcs8.size() + 1, nullptr, 0),
+        0);
     unsigned char buffer[4096];
     ASSERT_EQ(mbedtls_pk_write_key_pem(&pk, buffer, sizeof buffer), 0);
     mbedtls_pk_free(&pk);

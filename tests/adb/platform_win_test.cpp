@@ -11,7 +11,7 @@ namespace adb {
 namespace {
 
 class WindowsPlatform : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char temp[MAX_PATH];
         ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
