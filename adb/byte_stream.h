@@ -11,8 +11,9 @@ enum class ReceiveStatus { kData, kClosed, kTimeout, kError };
 class ByteStream {
   public:
     virtual ~ByteStream() = default;
-    // Sends both parts completely, in order; false when the connection is gone.
-    virtual bool Send(std::string_view first, std::string_view second) = 0;
+    // Sends both parts completely, in order, within `timeoutMs`; false when the connection is gone
+    // or the peer takes nothing for that long.
+    virtual bool Send(std::string_view first, std::string_view second, int timeoutMs) = 0;
     // Waits at most `timeoutMs` for some bytes; on kData, `*received` is between 1 and `size`.
     virtual ReceiveStatus Receive(char* data, size_t size, int timeoutMs, size_t* received) = 0;
 };

@@ -20,15 +20,16 @@ constexpr int kHandshakeTimeoutMs = 10000;
 // Time for the user to answer the device's "Allow USB debugging?" prompt.
 constexpr int kDefaultAuthWaitMs = 60000;
 
-int AuthWaitMs(ClientPlatform& platform) {
-    if (std::optional<std::string> seconds = platform.Environment("MOSSGATE_ADB_AUTH_WAIT_S")) {
+// A wait in seconds from the environment (0..3600), else the default in milliseconds.
+int WaitSetting(ClientPlatform& platform, const char* name, int defaultMs) {
+    if (std::optional<std::string> seconds = platform.Environment(name)) {
         char* end = nullptr;
         long value = std::strtol(seconds->c_str(), &end, 10);
         if (end != seconds->c_str() && *end == '\0' && value >= 0 && value <= 3600) {
             return static_cast<int>(value * 1000);
         }
     }
-    return kDefaultAuthWaitMs;
+    return defaultMs;
 }
 
 std::vector<std::string> RememberedDevices(ClientPlatform& platform) {
@@ -75,7 +76,7 @@ OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target) {
     settings.key = userKey.key.get();
     settings.publicKeyLine = userKey.publicKeyLine;
     settings.handshakeTimeoutMs = kHandshakeTimeoutMs;
-    settings.authWaitMs = AuthWaitMs(platform);
+    settings.authWaitMs = WaitSetting(platform, "MOSSGATE_ADB_AUTH_WAIT_S", kDefaultAuthWaitMs);
     opened.connection = std::make_unique<DeviceConnection>(std::move(opened.tcp.stream));
     opened.outcome = opened.connection->Handshake(settings);
     return opened;
@@ -194,7 +195,9 @@ int Install(ClientPlatform& platform, const std::vector<std::string>& options, c
             platform.Print(OutputStream::kStderr, "adb: device offline\n");
             return 1;
     }
-    return InstallPackage(*opened.connection, platform, options, path, InstallTimeouts());
+    InstallTimeouts timeouts;
+    timeouts.replyMs = WaitSetting(platform, "MOSSGATE_ADB_REPLY_WAIT_S", timeouts.replyMs);
+    return InstallPackage(*opened.connection, platform, options, path, timeouts);
 }
 
 }  // namespace adb

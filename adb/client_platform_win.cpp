@@ -118,16 +118,14 @@ bool WaitWritable(SOCKET socket, std::chrono::steady_clock::time_point deadline)
 // never returns under Wine when the device resets the connection while the send waits.)
 class SocketStream : public ByteStream {
   public:
-    static constexpr int kSendTimeoutMs = 60000;
-
     explicit SocketStream(Socket socket) : socket_(std::move(socket)) {}
 
-    bool Send(std::string_view first, std::string_view second) override {
+    bool Send(std::string_view first, std::string_view second, int timeoutMs) override {
         WSABUF buffers[2] = {{static_cast<ULONG>(first.size()), const_cast<char*>(first.data())},
                              {static_cast<ULONG>(second.size()), const_cast<char*>(second.data())}};
         DWORD count = second.empty() ? 1 : 2;
         WSABUF* next = buffers;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendTimeoutMs);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (count > 0) {
             DWORD sent = 0;
             if (WSASend(socket_.get(), next, count, &sent, 0, nullptr, nullptr) != 0) {

@@ -32,7 +32,8 @@ bool DeviceConnection::SendMessage(uint32_t command,
                                    bool forceChecksum) {
     MessageHeader header = MakeHeader(command, arg0, arg1, payload, forceChecksum || SendsChecksum(version_));
     HeaderBytes bytes = EncodeHeader(header);
-    return stream_->Send(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), payload);
+    return stream_->Send(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), payload,
+                         sendTimeoutMs_);
 }
 
 bool DeviceConnection::Fill(size_t needed, int timeoutMs) {

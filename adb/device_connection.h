@@ -49,6 +49,8 @@ class DeviceConnection {
 
     HandshakeOutcome Handshake(const HandshakeSettings& settings);
     const Banner& Device() const { return device_; }
+    // How long a message may take to leave when the device takes nothing (60 s unless set).
+    void SetSendTimeout(int timeoutMs) { sendTimeoutMs_ = timeoutMs; }
     uint32_t MaxPayload() const { return maxPayload_; }
     uint32_t Version() const { return version_; }
 
@@ -81,6 +83,7 @@ class DeviceConnection {
     Banner device_;
     uint32_t version_ = kVersionMin;
     uint32_t maxPayload_ = kMaxPayloadV1;
+    int sendTimeoutMs_ = 60000;
 
     uint32_t nextLocalId_ = 1;
     uint32_t localId_ = 0;  // 0: no stream open

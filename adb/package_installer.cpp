@@ -23,6 +23,7 @@ class Installer {
         : device_(device), platform_(platform), options_(options), path_(path), timeouts_(timeouts) {}
 
     int Run() {
+        device_.SetSendTimeout(timeouts_.replyMs);
         InstallMethod method = ChooseInstallMethod(device_.Device());
         if (method == InstallMethod::kPush) {
             Out("Performing Push Install\n");

@@ -39,7 +39,7 @@ SmartSocketReply SmartSocketRequest(ByteStream& stream, std::string_view request
     SmartSocketReply reply;
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string status;
-    if (!stream.Send(FormatSmartSocketRequest(request), {}) || !ReadExactly(stream, &status, 4, deadline)) {
+    if (!stream.Send(FormatSmartSocketRequest(request), {}, timeoutMs) || !ReadExactly(stream, &status, 4, deadline)) {
         return reply;
     }
     if (status == "OKAY") {

@@ -95,6 +95,15 @@ void DeviceSession::Drop(const std::string& reason) {
     (void)shutdown(socket_, SHUT_RDWR);
 }
 
+void DeviceSession::Stall(const std::string& reason) {
+    Log("stall: " + reason);
+    // Neither reads nor answers; only notices the host hanging up (or the idle time running out).
+    struct pollfd poller = {socket_, POLLRDHUP, 0};
+    (void)poll(&poller, 1, options_.idleSeconds * 1000);
+    Log("stall ended");
+    dropped_ = true;
+}
+
 bool DeviceSession::Fill(size_t needed, int timeoutMs) {
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (input_.size() - inputStart_ < needed) {
@@ -355,6 +364,10 @@ void DeviceSession::OnWrite(const Message& message) {
     stream.bytesIn += message.payload.size();
     stream.writesIn += 1;
     stream.largestWrite = std::max<uint32_t>(stream.largestWrite, static_cast<uint32_t>(message.payload.size()));
+    if (options_.stallAfterBytes && stream.bytesIn >= *options_.stallAfterBytes) {
+        Stall("after " + std::to_string(stream.bytesIn) + " bytes of " + stream.service);
+        return;
+    }
     if (options_.okayDelayMs > 0) {
         // Whatever the host sends before our OKAY is there now: another WRTE breaks the flow control.
         std::this_thread::sleep_for(std::chrono::milliseconds(options_.okayDelayMs));

@@ -32,6 +32,7 @@ class DeviceSession {
     void DrainAvailable();
     bool Send(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_view payload);
     void Drop(const std::string& reason);
+    void Stall(const std::string& reason);
     void Log(const std::string& line);
 
     bool Handshake();

@@ -28,6 +28,8 @@ const char* const kUsage =
     "  --max-payload N        the device's payload limit (1048576)\n"
     "  --refuse-install TEXT  the package manager answers Failure [TEXT]\n"
     "  --drop-after-bytes N   drop the connection once N bytes of a package have arrived\n"
+    "  --stall-after-bytes N  stop reading and answering once a stream has brought N bytes\n"
+    "                         (the connection stays open until the host closes it)\n"
     "  --silent               accept connections and never answer\n"
     "  --okay-delay-ms N      delay each OKAY, checking that the host waits for it\n"
     "  --store DIR            where received files go (simulator-store)\n"
@@ -121,6 +123,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error, b
             if (!numeric(0, 1LL << 50))
                 return std::nullopt;
             options.dropAfterBytes = static_cast<uint64_t>(number);
+        } else if (name == "--stall-after-bytes") {
+            if (!numeric(0, 1LL << 50))
+                return std::nullopt;
+            options.stallAfterBytes = static_cast<uint64_t>(number);
         } else if (name == "--okay-delay-ms") {
             if (!numeric(0, 60000))
                 return std::nullopt;

@@ -27,6 +27,7 @@ struct Options {
     uint32_t maxPayload = 1024 * 1024;
     std::optional<std::string> refuseReason;
     std::optional<uint64_t> dropAfterBytes;
+    std::optional<uint64_t> stallAfterBytes;
     bool silent = false;
     int okayDelayMs = 0;
     std::string storeDir = "simulator-store";

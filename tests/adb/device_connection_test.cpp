@@ -33,7 +33,7 @@ class FakeDevice : public ByteStream {
     }
     void QueueRaw(std::string_view bytes) { input_.append(bytes); }
 
-    bool Send(std::string_view first, std::string_view second) override {
+    bool Send(std::string_view first, std::string_view second, int) override {
         std::string bytes = std::string(first) + std::string(second);
         Sent message{*DecodeHeader(reinterpret_cast<const uint8_t*>(bytes.data())), bytes.substr(kHeaderSize)};
         EXPECT_EQ(message.payload.size(), message.header.dataLength);

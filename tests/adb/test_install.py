@@ -2,6 +2,7 @@
 """`adb.exe install` under Wine against the device simulator: streamed and pushed, failures passed
 through, old devices, devices that go away mid-install."""
 import re
+import time
 
 from adb_rig import TempTestCase, WineAdb, main, make_package, sha256
 
@@ -161,6 +162,30 @@ class DeviceGoesAway(InstallCase):
         self.assertRegex(result.err.decode(), r"^adb: error: failed to copy '.*app\.apk' to '/data/local/tmp/app\.apk': "
                                               r"the connection to the device was lost after \d+ of 5242880 bytes\n$")
         self.assertLess(result.seconds, 20)
+
+    def test_device_that_stops_answering_is_given_up_on(self):
+        package = make_package(self.folder / "app.apk", 6 * MIB)
+        simulator = self.connected("--stall-after-bytes", str(2 * MIB))
+        result = self.adb.run("install", str(package), env={"MOSSGATE_ADB_REPLY_WAIT_S": "3"}, timeout=60)
+        self.assertEqual(result.code, 1)
+        self.assertRegex(result.err.decode(), r"^adb: failed to install .*app\.apk: the device stopped answering "
+                                              r"after \d+ of 6291456 bytes\n$")
+        self.assertLess(result.seconds, 20)
+        deadline = time.monotonic() + 10
+        while "stall ended" not in simulator.log() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertIn("stall ended", simulator.log())  # we hung up instead of leaving it waiting
+
+
+class Authorization(InstallCase):
+    def test_device_that_asks_again_at_install_time_is_waited_for(self):
+        package = make_package(self.folder / "app.apk", 3000)
+        simulator = self.simulator("--auth", "require-key", "--allow-after-ms", "300")
+        self.assertEqual(self.adb.run("connect", simulator.serial).out, b"connected to %s\n" % simulator.serial.encode())
+        result = self.adb.run("install", str(package))
+        self.assertEqual((result.code, result.out), (0, b"Performing Streamed Install\nSuccess\n"))
+        self.assertEqual(simulator.log().count("the user allowed debugging"), 2)
+        self.assert_received(simulator, package)
 
 
 if __name__ == "__main__":
