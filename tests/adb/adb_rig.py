@@ -144,7 +144,7 @@ class WineAdb:
 
 
 class DebianAdb:
-    """Google's client and server from Debian's adb package, on a private server port and home."""
+    """The client and server of Debian's adb package, on a private server port and home."""
 
     def __init__(self, home, port=None):
         self.home = pathlib.Path(home)

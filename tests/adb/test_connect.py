@@ -35,7 +35,7 @@ class Connect(TempTestCase):
         self.assertEqual((self.adb.key_folder / "adbkey").read_bytes(), private)
         self.assertEqual((self.adb.key_folder / "adbkey.pub").read_bytes(), public)
 
-        # Google's client reads our adbkey and is trusted by a device that trusts our adbkey.pub.
+        # Debian's adb reads our adbkey and is trusted by a device that trusts our adbkey.pub.
         debian = DebianAdb(self.folder / "debian-home")
         self.addCleanup(debian.stop)
         (debian.home / ".android").mkdir()

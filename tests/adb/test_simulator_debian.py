@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The device simulator against Google's client (Debian's adb): it must connect and install into it,
+"""The device simulator against Debian's adb (client and server): it must connect and install into it,
 byte-identical, in every mode the toolkit's tests rely on."""
 import re
 import time
