@@ -1,0 +1,30 @@
+// What AdbWinApi.dll exports to adb.exe: the protocol engine behind the client's commands.
+// Texts are bytes in the system's ANSI code page; each command returns the process exit code.
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifdef ADB_WINAPI_BUILDING
+#define ADB_WINAPI_EXPORT __declspec(dllexport)
+#else
+#define ADB_WINAPI_EXPORT __declspec(dllimport)
+#endif
+
+enum { kAdbStdout = 1, kAdbStderr = 2 };
+
+// Receives the command's output as it is produced.
+typedef void(__cdecl* AdbOutputCallback)(void* context, int stream, const char* text, unsigned length);
+
+ADB_WINAPI_EXPORT int __cdecl AdbKillServerCommand(AdbOutputCallback output, void* context);
+ADB_WINAPI_EXPORT int __cdecl AdbConnectCommand(const char* target, AdbOutputCallback output, void* context);
+ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount,
+                                                const char* const* options,
+                                                const char* path,
+                                                AdbOutputCallback output,
+                                                void* context);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,1 +1,0 @@
-int MossgateStandIn(void) { return 0; }

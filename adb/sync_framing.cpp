@@ -1,0 +1,65 @@
+#include "adb/sync_framing.h"
+
+namespace adb {
+namespace {
+
+void AppendLe32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out += static_cast<char>(value >> (8 * i));
+    }
+}
+
+uint32_t GetLe32(std::string_view in, size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(in[offset + i]);
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string SyncPacket(std::string_view id, uint32_t value) {
+    std::string packet(id.substr(0, 4));
+    packet.resize(4, '\0');
+    AppendLe32(packet, value);
+    return packet;
+}
+
+std::string SyncSendRequest(std::string_view remotePath, uint32_t mode) {
+    std::string argument(remotePath);
+    argument += ',';
+    argument += std::to_string(mode);
+    return SyncPacket("SEND", static_cast<uint32_t>(argument.size())) + argument;
+}
+
+SyncHeader ParseSyncHeader(std::string_view bytes) {
+    SyncHeader header;
+    if (bytes.size() >= 8) {
+        header.id = std::string(bytes.substr(0, 4));
+        header.value = GetLe32(bytes, 4);
+    }
+    return header;
+}
+
+std::string ShellPacket(ShellPacketId id, std::string_view data) {
+    std::string packet(1, static_cast<char>(id));
+    AppendLe32(packet, static_cast<uint32_t>(data.size()));
+    packet.append(data);
+    return packet;
+}
+
+std::optional<ShellPacketReader::Packet> ShellPacketReader::Next() {
+    if (buffer_.size() < 5) {
+        return std::nullopt;
+    }
+    uint32_t length = GetLe32(buffer_, 1);
+    if (buffer_.size() - 5 < length) {
+        return std::nullopt;
+    }
+    Packet packet{static_cast<ShellPacketId>(buffer_[0]), buffer_.substr(5, length)};
+    buffer_.erase(0, 5 + size_t{length});
+    return packet;
+}
+
+}  // namespace adb
