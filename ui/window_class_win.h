@@ -1,0 +1,21 @@
+// Registering the program's window classes; a class registered before (a second window in a test
+// process) is fine.
+#pragma once
+
+#include <windows.h>
+
+inline bool RegisterWindowClass(HINSTANCE instance,
+                                const char* name,
+                                WNDPROC procedure,
+                                HICON icon = nullptr,
+                                HBRUSH background = nullptr) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hIcon = icon;
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
