@@ -33,8 +33,8 @@ void SetRoutineObserver(RoutineObserver observer) {
 }
 
 void RunRoutine(ui::Routine routine) {
-    if (routine != ui::Routine::None && routineObserver != nullptr) {
-        routineObserver(routine);
+    if (routine == ui::Routine::None || (routineObserver != nullptr && !routineObserver(routine))) {
+        return;
     }
     for (const auto& [name, procedure] : kRoutines) {
         if (name == routine) {

@@ -15,8 +15,9 @@ void RunControlEvent(int controlId, ui::Event event);
 // content-changed event (unless the program itself is writing the box, see SetEditText).
 void HandleControlCommand(int controlId, int notificationCode);
 
-// Lets a test see every routine the window runs (null: nobody watches).
-using RoutineObserver = void (*)(ui::Routine routine);
+// Lets a test see every routine the window is about to run, and keep it from running by returning
+// false (null: nobody watches, everything runs).
+using RoutineObserver = bool (*)(ui::Routine routine);
 void SetRoutineObserver(RoutineObserver observer);
 
 // The controls of the main window by id, filled as they are created and emptied when it is gone.
