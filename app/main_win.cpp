@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 
+#include "app/file_paths.h"
 #include "app/program_state.h"
+#include "process/message_pump_win.h"
 #include "ui/main_window_win.h"
 #include "ui/message_box_win.h"
 
@@ -15,7 +17,7 @@ std::string ExecutableFolder() {
     char path[MAX_PATH + 1] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string module(path, length);
-    size_t backslash = module.find_last_of('\\');
+    size_t backslash = LastPathSeparator(module);
     return backslash == std::string::npos ? std::string() : module.substr(0, backslash);
 }
 
@@ -40,12 +42,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!PreTranslateAppMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    MSG message = {};
+    while (PumpOneMessage(message)) {
     }
     return static_cast<int>(message.wParam);
 }

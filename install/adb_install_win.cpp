@@ -1,5 +1,92 @@
 #include "install/adb_install_win.h"
 
-void InstallApk(const std::string&, const std::string&, const std::string&) {}
-void InstallChosenApk() {}
-void InstallAppStore() {}
+#include <windows.h>
+
+#include "app/program_state.h"
+#include "install/payload_win.h"
+#include "process/console_command_win.h"
+#include "process/responsive_delay_win.h"
+#include "ui/controls_win.h"
+#include "ui/message_box_win.h"
+
+namespace {
+
+bool installRunning = false;
+
+// A second sequence started while one runs would stop the first one's server with its kill-server
+// and mix the two logs, so both install buttons stay disabled until the sequence ends.
+class InstallButtonsLock {
+public:
+    InstallButtonsLock() {
+        installRunning = true;
+        EnableControl(control::按钮4, false);
+        EnableControl(control::按钮8, false);
+    }
+    ~InstallButtonsLock() {
+        EnableControl(control::按钮4, true);
+        EnableControl(control::按钮8, true);
+        installRunning = false;
+    }
+    InstallButtonsLock(const InstallButtonsLock&) = delete;
+    InstallButtonsLock& operator=(const InstallButtonsLock&) = delete;
+};
+
+void ShowNewestLogLine() {
+    HWND log = ControlWindow(control::编辑框2);
+    (void)SendMessageA(log, WM_VSCROLL, SB_BOTTOM, 0);
+}
+
+void SetInstallLog(const std::string& text) {
+    SetEditText(control::编辑框2, text);
+    ShowNewestLogLine();
+}
+
+void AppendToInstallLog(const std::string& output) {
+    SetInstallLog(GetEditText(control::编辑框2) + "\r\n" + output);
+}
+
+}  // namespace
+
+bool InstallInProgress() {
+    return installRunning;
+}
+
+InstallOutputs InstallApk(const std::string& packagePath, const std::string& host, const std::string& port) {
+    InstallButtonsLock lock;
+    InstallOutputs outputs;
+
+    TickPumpingDelay(50);
+    outputs.killServer = RunConsoleCommand(KillServerCommand());
+    SetInstallLog(outputs.killServer);
+
+    TickPumpingDelay(50);
+    outputs.connect = RunConsoleCommand(ConnectCommand(host, port));
+    AppendToInstallLog(outputs.connect);
+
+    Sleep(50);
+    outputs.install = RunConsoleCommand(InstallCommand(packagePath));
+    AppendToInstallLog(outputs.install);
+    return outputs;
+}
+
+void InstallChosenApk() {
+    if (installRunning) {
+        return;
+    }
+    const std::string host = GetIpAddressText(control::IP编辑框1);
+    const std::string port = GetEditText(control::编辑框3);
+    if (!IsValidPort(port)) {
+        ShowMessage("端口号无效，请输入 1 到 65535 之间的数字");
+        return;
+    }
+    (void)InstallApk(ApkPackagePath, host, port);
+}
+
+void InstallAppStore() {
+    if (installRunning) {
+        return;
+    }
+    const std::string package = WorkFolderPath + "\\coolapk.apk";
+    (void)ExtractPayloadItem(FindPayloadItem(payload::kStoreApk), package);
+    (void)InstallApk(package, "127.0.0.1", "58526");
+}

@@ -3,7 +3,17 @@
 
 #include <string>
 
-// kill-server, connect host:port, install "path"; the three outputs become the install log.
-void InstallApk(const std::string& packagePath, const std::string& host, const std::string& port);
+#include "install/install_commands.h"
+
+// kill-server, connect host:port, install "path", each through the command interpreter; the
+// install log 编辑框2 becomes the three outputs joined by "\r\n". Returns the outputs.
+InstallOutputs InstallApk(const std::string& packagePath, const std::string& host, const std::string& port);
+
+// Click on 按钮4: the chosen package, the address of IP编辑框1 and the port of 编辑框3.
 void InstallChosenApk();
+
+// Click on 按钮8: writes the bundled app store to the work folder and installs it.
 void InstallAppStore();
+
+// True while an install sequence runs; a second one is not started meanwhile.
+bool InstallInProgress();

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "install/file_paths.h"
+#include "app/file_paths.h"
 
 PayloadItem FindPayloadItem(const char* name) {
     HRSRC resource = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
@@ -37,6 +37,11 @@ bool WriteWholeFile(const std::string& path, const PayloadItem& item) {
 
 bool ExtractPayloadItem(const PayloadItem& item, const std::string& destination) {
     if (destination.empty()) {
+        return false;
+    }
+    // A read-only file refuses a direct write; replacing it by rename must not get round that.
+    DWORD attributes = GetFileAttributesA(destination.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
     char temporary[MAX_PATH];

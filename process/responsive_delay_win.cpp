@@ -1,8 +1,72 @@
 #include "process/responsive_delay_win.h"
 
-void DispatchPendingMessages() {}
-void ProcessPendingInput() {}
-bool PumpingDelay(std::optional<int32_t>, std::optional<int64_t>) {
+#include <windows.h>
+
+#include "process/message_pump_win.h"
+#include "process/pumping_delay_math.h"
+#include "process/scoped_handle_win.h"
+#include "process/timer_wait_win.h"
+
+namespace {
+// Every kind of queue input wakes the wait: keys, mouse, posted and sent messages, timers, paint, hot keys.
+constexpr DWORD kWakeOnAnyMessage =
+    QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
+static_assert(kWakeOnAnyMessage == 0xFF);
+}  // namespace
+
+void DispatchPendingMessages() {
+    MSG head;
+    while (PeekMessageA(&head, nullptr, 0, 0, PM_NOREMOVE) && head.message != WM_QUIT) {
+        MSG message = {};
+        if (!PumpOneMessage(message)) {
+            // A quit that another thread posted between the look and the take belongs to the main loop.
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+            }
+            return;
+        }
+    }
+}
+
+void ProcessPendingInput() {
+    if (GetInputState()) {
+        DispatchPendingMessages();
+    }
+}
+
+void WaitForTimerDispatchingMessages(HANDLE timer) {
+    for (;;) {
+        DWORD result = MsgWaitForMultipleObjects(1, &timer, FALSE, INFINITE, kWakeOnAnyMessage);
+        if (result != WAIT_OBJECT_0 + 1) {
+            return;  // the timer has expired, or the wait failed
+        }
+        DispatchPendingMessages();
+    }
+}
+
+bool PumpingDelay(std::optional<int32_t> interval, std::optional<int64_t> unit) {
+    LARGE_INTEGER dueTime;
+    dueTime.QuadPart = PumpingDelayDueTime(interval, unit);
+    ScopedHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    if (!timer || !SetWaitableTimer(timer.get(), &dueTime, 0, nullptr, nullptr, FALSE)) {
+        return true;
+    }
+    WaitForTimerDispatchingMessages(timer.get());
     return true;
 }
-void TickPumpingDelay(int32_t) {}
+
+void TickPumpingDelay(int32_t milliseconds) {
+    if (milliseconds <= 0) {
+        return;
+    }
+    DWORD start = GetTickCount();
+    for (;;) {
+        DispatchPendingMessages();
+        DispatchPendingMessages();
+        if (TickDelayOver(start, GetTickCount(), static_cast<uint32_t>(milliseconds))) {
+            return;
+        }
+        DispatchPendingMessages();
+        DispatchPendingMessages();
+    }
+}

@@ -1,6 +1,20 @@
 #include "wsa/wsa_install_win.h"
 
-void InstallWsaPackage() {}
-bool RunProgram(const std::string&, bool, std::optional<int>) {
-    return false;
+#include "app/program_state.h"
+#include "ui/controls_win.h"
+#include "ui/message_box_win.h"
+#include "wsa/powershell_command.h"
+
+namespace {
+constexpr int kShowMaximized = 4;
+}  // namespace
+
+void InstallWsaPackage() {
+    // Only a box with nothing in it is empty; blanks alone still make a path.
+    if (GetEditText(control::编辑框1).empty()) {
+        (void)ShowMessage("路径不能为空");
+        return;
+    }
+    // PowerShell runs on its own; the click neither waits for it nor reports how it went.
+    (void)RunProgram(BuildWsaInstallCommandLine(WsaPackagePath), false, kShowMaximized);
 }

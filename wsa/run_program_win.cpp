@@ -1,0 +1,52 @@
+// Starting a program with a chosen window state, optionally waiting for it to end.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "wsa/wsa_install_win.h"
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { (void)CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+constexpr int kDefaultShowMode = 2;
+// wShowWindow for the show modes 1 to 6.
+constexpr WORD kShowCommands[] = {SW_HIDE,          SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
+                                  SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_MINIMIZE};
+constexpr DWORD kInputIdleTimeoutMs = 1000;
+
+WORD ShowCommandFor(std::optional<int> showMode) {
+    const int mode = std::clamp(showMode.value_or(kDefaultShowMode), 1, 6);
+    return kShowCommands[mode - 1];
+}
+
+}  // namespace
+
+bool RunProgram(const std::string& commandLine, bool waitForExit, std::optional<int> showMode) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = ShowCommandFor(showMode);
+
+    // CreateProcessA may write into its command line, so it gets a copy of its own.
+    std::string writableLine = commandLine;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+        return false;
+    }
+    OwnedHandle process(started.hProcess);
+    OwnedHandle thread(started.hThread);
+    if (waitForExit) {
+        (void)WaitForSingleObject(process.get(), INFINITE);
+    } else {
+        (void)WaitForInputIdle(process.get(), kInputIdleTimeoutMs);
+    }
+    thread.reset();
+    process.reset();
+    return true;
+}
