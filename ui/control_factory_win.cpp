@@ -72,6 +72,10 @@ void SetInitialContent(HWND window, const ui::ControlDescription& control) {
             (void)SendMessageA(window, EM_SETLIMITTEXT, 0, 0);  // no length limit
             break;
         case ControlKind::IpAddressBox:
+            // Some IP controls (Wine's) keep the font to themselves; their four fields get it directly.
+            for (HWND field = GetWindow(window, GW_CHILD); field != nullptr; field = GetWindow(field, GW_HWNDNEXT)) {
+                (void)SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)), FALSE);
+            }
             if (auto fields = ui::ParseIpAddress(control.text)) {
                 (void)SendMessageA(window, IPM_SETADDRESS, 0,
                                    MAKEIPADDRESS((*fields)[0], (*fields)[1], (*fields)[2], (*fields)[3]));

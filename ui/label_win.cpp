@@ -10,6 +10,13 @@
 
 namespace {
 
+// The font given with WM_SETFONT lives in the window's extra bytes.
+constexpr int kFontSlot = 0;
+
+HFONT FontOf(HWND label) {
+    return reinterpret_cast<HFONT>(GetWindowLongPtrA(label, kFontSlot));
+}
+
 const ui::ControlDescription* DescriptionOf(HWND label) {
     return reinterpret_cast<const ui::ControlDescription*>(GetWindowLongPtrA(label, GWLP_USERDATA));
 }
@@ -40,7 +47,8 @@ void DrawLabel(HWND window, HDC dc, bool transparent) {
         (void)FillRect(dc, &client, BrushFor(ResolveColour(label->backColour)));
     }
     const std::string text = TextOf(window);
-    HGDIOBJ previousFont = SelectObject(dc, FontFor(label->font));
+    HFONT font = FontOf(window);
+    HGDIOBJ previousFont = SelectObject(dc, font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
     (void)SetBkMode(dc, TRANSPARENT);
     (void)SetTextColor(dc, ResolveColour(label->textColour));
     (void)DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, TextFormat(*label));
@@ -72,6 +80,14 @@ LRESULT HandleLabelMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                 return HTTRANSPARENT;
             }
             break;
+        case WM_SETFONT:
+            (void)SetWindowLongPtrA(window, kFontSlot, static_cast<LONG_PTR>(wParam));
+            if (LOWORD(lParam)) {
+                (void)InvalidateRect(window, nullptr, FALSE);
+            }
+            return 0;
+        case WM_GETFONT:
+            return static_cast<LRESULT>(GetWindowLongPtrA(window, kFontSlot));
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT paints everything
         case WM_PAINT: {
@@ -110,6 +126,6 @@ LRESULT CALLBACK TransparentLabelProc(HWND window, UINT message, WPARAM wParam, 
 }  // namespace
 
 bool RegisterLabelClasses(HINSTANCE instance) {
-    return RegisterWindowClass(instance, kLabelClass, LabelProc) &&
-           RegisterWindowClass(instance, kTransparentLabelClass, TransparentLabelProc);
+    return RegisterWindowClass(instance, kLabelClass, LabelProc, sizeof(LONG_PTR)) &&
+           RegisterWindowClass(instance, kTransparentLabelClass, TransparentLabelProc, sizeof(LONG_PTR));
 }

@@ -135,6 +135,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_SETFOCUS:
             RestoreFocus(window);
             return 0;
+        case WM_SYSCOMMAND:
+            // No maximize box, and no maximizing by any other way either.
+            if ((wParam & 0xFFF0) == SC_MAXIMIZE) {
+                return 0;
+            }
+            break;
         case kCloseRequest:
             (void)DestroyWindow(window);
             return 0;

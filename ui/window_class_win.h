@@ -4,18 +4,13 @@
 
 #include <windows.h>
 
-inline bool RegisterWindowClass(HINSTANCE instance,
-                                const char* name,
-                                WNDPROC procedure,
-                                HICON icon = nullptr,
-                                HBRUSH background = nullptr) {
+inline bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, int windowExtraBytes = 0) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = procedure;
+    windowClass.cbWndExtra = windowExtraBytes;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hIcon = icon;
-    windowClass.hbrBackground = background;
     windowClass.lpszClassName = name;
     return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
