@@ -68,6 +68,10 @@ def place(info):
 class MainWindowTest(harness.E2ETestCase):
     def setUp(self):
         self.program = self.start_program()
+        # The window shows before its activation has given the focus to its first control.
+        self.wait_until(lambda: (self.driver.call("focused")["focus"] or {}).get("name"),
+                        what="the first control to take the focus")
+        self.driver.sync()
 
     def test_window_is_a_fixed_captioned_top_level_window_centred_on_the_screen(self):
         window = self.driver.window()

@@ -16,9 +16,12 @@ def browser_starts(program, address):
 
 
 def settle(test):
-    """Waits until the new window has taken the keyboard focus: its activation can still be on its way when the
-    window shows, and would take the focus back from a control the test focused."""
-    test.wait_until(lambda: test.driver.call("focused")["focus"], what="the window to take the focus")
+    """Waits until the window's activation has given the focus to one of its controls: a new window shows before
+    that, a dialog closes before that, and an activation still on its way would take the focus back from a
+    control the test focused."""
+    test.wait_until(lambda: (test.driver.call("focused")["focus"] or {}).get("name"),
+                    what="the first control to take the focus")
+    test.driver.sync()
 
 
 class PathBoxTest(harness.E2ETestCase):
@@ -39,7 +42,8 @@ class PathBoxTest(harness.E2ETestCase):
     def wsa_path_used(self):
         """Clicks the WSA page's install button and returns the path PowerShell was given."""
         before = len(self.records("powershell"))
-        self.driver.click("按钮2")
+        # Posted: the console window of the PowerShell stand-in started before may still cover the button.
+        self.driver.click("按钮2", mode="post")
         records = self.wait_until(lambda: self.records("powershell")[before:], what="PowerShell to start")
         cmdline = records[0]["cmdline"]
         start = cmdline.index("\"'") + 2
@@ -51,7 +55,7 @@ class PathBoxTest(harness.E2ETestCase):
             return [r for r in self.records("adb") if r["args"][:1] == ["install"]]
 
         before = len(installs())
-        self.driver.click("按钮4")
+        self.driver.click("按钮4", mode="post")
         return self.wait_until(lambda: installs()[before:], what="the ADB install command")[0]["args"][1]
 
     def test_wsa_path_follows_typing_deleting_cutting_and_pasting(self):
@@ -93,10 +97,11 @@ class PathBoxTest(harness.E2ETestCase):
         self.assertEqual(d.text("编辑框1"), harness.windows_path(package))
         self.assertEqual(self.wsa_path_used(), harness.windows_path(package))
 
-        d.tab_select("选择夹1", "APK安装")
+        # Posted clicks from here: the PowerShell stand-in's console window may still cover the window.
+        d.tab_select("选择夹1", "APK安装", mode="post")
         apk = os.path.join(self.run, "chosen.apk")
         open(apk, "wb").close()
-        d.click("按钮3")
+        d.click("按钮3", mode="post")
         d.filedialog_open(harness.windows_path(apk))
         self.assertEqual(d.text("编辑框4"), harness.windows_path(apk))
         self.assertEqual(self.apk_path_used(), harness.windows_path(apk))
@@ -109,15 +114,16 @@ class PathBoxTest(harness.E2ETestCase):
         self.assertEqual(d.text("编辑框1"), r"C:\by hand.Msixbundle")
         self.assertEqual(self.wsa_path_used(), r"C:\by hand.Msixbundle")
 
-        d.tab_select("选择夹1", "APK安装")
+        # Posted clicks from here: the PowerShell stand-in's console window may still cover the window.
+        d.tab_select("选择夹1", "APK安装", mode="post")
         apk = os.path.join(self.run, "earlier.apk")
         open(apk, "wb").close()
-        d.click("按钮3")
+        d.click("按钮3", mode="post")
         d.filedialog_open(harness.windows_path(apk))
+        settle(self)  # the window takes the focus back from the closed dialog
         # After an earlier choice, a cancel does not put that choice back over what was typed since.
-        d.call("selectall", "编辑框4")
         d.type("编辑框4", r"D:\later.apk", at="all")
-        d.click("按钮3")
+        d.click("按钮3", mode="post")
         d.filedialog_cancel()
         self.assertEqual(d.text("编辑框4"), r"D:\later.apk")
         self.assertEqual(self.apk_path_used(), r"D:\later.apk")
