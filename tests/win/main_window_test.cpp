@@ -85,25 +85,6 @@ TEST_F(MainWindowTest, MouseEventsRunOnlyTheBoundRoutine) {
     EXPECT_TRUE(Ran().empty());
 }
 
-TEST_F(MainWindowTest, SwitchingPagesShowsOnlyThatPagesControls) {
-    Show();
-    auto visible = [](int id) { return IsWindowVisible(ControlWindow(id)) != FALSE; };
-    EXPECT_TRUE(visible(control::编辑框1));
-    EXPECT_FALSE(visible(control::编辑框4));
-    EXPECT_FALSE(visible(control::按钮5));
-    ClickPageHeader(1);
-    EXPECT_FALSE(visible(control::编辑框1));
-    EXPECT_TRUE(visible(control::编辑框4));
-    EXPECT_TRUE(visible(control::IP编辑框1));
-    EXPECT_FALSE(visible(control::按钮5));
-    ClickPageHeader(2);
-    EXPECT_FALSE(visible(control::编辑框4));
-    EXPECT_TRUE(visible(control::按钮5));
-    EXPECT_TRUE(visible(control::图片框5));
-    // The banner is not on a page.
-    EXPECT_TRUE(visible(control::图片框1));
-}
-
 TEST_F(MainWindowTest, EditBoxesOnPagesGetTheirColoursThroughTheTabControl) {
     HWND tab = ControlWindow(control::选择夹1);
     HDC dc = GetDC(window);
