@@ -16,9 +16,8 @@ def browser_starts(program, address):
 
 
 def settle(test):
-    """Waits until the window's activation has given the focus to one of its controls: a new window shows before
-    that, a dialog closes before that, and an activation still on its way would take the focus back from a
-    control the test focused."""
+    """Waits until the new window's activation has given the focus to its first control: the window shows before
+    that, and an activation still on its way would take the focus back from a control the test focused."""
     test.wait_until(lambda: (test.driver.call("focused")["focus"] or {}).get("name"),
                     what="the first control to take the focus")
     test.driver.sync()
@@ -120,9 +119,9 @@ class PathBoxTest(harness.E2ETestCase):
         open(apk, "wb").close()
         d.click("按钮3", mode="post")
         d.filedialog_open(harness.windows_path(apk))
-        settle(self)  # the window takes the focus back from the closed dialog
-        # After an earlier choice, a cancel does not put that choice back over what was typed since.
-        d.type("编辑框4", r"D:\later.apk", at="all")
+        # After an earlier choice, a cancel does not put that choice back over what was entered since. (Written,
+        # not typed: the window takes the focus back from the closed dialog at a moment of its own.)
+        d.set_text("编辑框4", r"D:\later.apk")
         d.click("按钮3", mode="post")
         d.filedialog_cancel()
         self.assertEqual(d.text("编辑框4"), r"D:\later.apk")
