@@ -4,11 +4,11 @@
 #include <string>
 
 struct FileDialog {
-    std::string filter;          // pipe-separated pairs: "display|pattern"
-    std::string title;           // empty: the system's own title
-    std::string initialFolder;   // set to the run directory at start-up
-    std::string fileName;        // the last file confirmed, or empty
-    std::string defaultExtension;
+    std::string filter{};         // pipe-separated pairs: "display|pattern"
+    std::string title{};          // empty: the system's own title
+    std::string initialFolder{};  // set to the run directory at start-up
+    std::string fileName{};       // the last file confirmed, or empty
+    std::string defaultExtension{};
 };
 
 extern FileDialog 通用对话框1;  // .Msixbundle, WSA page

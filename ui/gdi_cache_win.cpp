@@ -1,0 +1,63 @@
+#include "ui/gdi_cache_win.h"
+
+#include <cstring>
+#include <map>
+
+#include "ui/owned_handle_win.h"
+
+namespace {
+
+std::map<const ui::FontSpec*, OwnedFont>& Fonts() {
+    static std::map<const ui::FontSpec*, OwnedFont> fonts;
+    return fonts;
+}
+
+std::map<COLORREF, OwnedBrush>& Brushes() {
+    static std::map<COLORREF, OwnedBrush> brushes;
+    return brushes;
+}
+
+// A stored font is realised with the default character set, precisions 0, proof quality and pitch
+// and family 0, whatever the stored values were.
+OwnedFont CreateStoredFont(const ui::FontSpec& spec) {
+    LOGFONTA font = {};
+    font.lfHeight = spec.height;
+    font.lfWeight = spec.weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = 0;
+    font.lfClipPrecision = 0;
+    font.lfQuality = PROOF_QUALITY;
+    font.lfPitchAndFamily = 0;
+    std::strncpy(font.lfFaceName, spec.face, LF_FACESIZE - 1);
+    return OwnedFont(CreateFontIndirectA(&font));
+}
+
+}  // namespace
+
+HFONT FontFor(const ui::FontSpec* spec) {
+    if (spec == nullptr) {
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    OwnedFont& font = Fonts()[spec];
+    if (!font) {
+        font = CreateStoredFont(*spec);
+    }
+    return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HBRUSH BrushFor(COLORREF colour) {
+    OwnedBrush& brush = Brushes()[colour];
+    if (!brush) {
+        brush.reset(CreateSolidBrush(colour));
+    }
+    return brush.get();
+}
+
+COLORREF ResolveColour(ui::Colour colour) {
+    return colour == ui::kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);
+}
+
+void ReleaseGdiCache() {
+    Fonts().clear();
+    Brushes().clear();
+}
