@@ -51,7 +51,7 @@ bool InstallInProgress() {
     return installRunning;
 }
 
-InstallOutputs InstallApk(const std::string& packagePath, const std::string& host, const std::string& port) {
+InstallOutputs InstallApk(std::string packagePath, const std::string& host, const std::string& port) {
     InstallButtonsLock lock;
     InstallOutputs outputs;
 

@@ -7,7 +7,9 @@
 
 // kill-server, connect host:port, install "path", each through the command interpreter; the
 // install log 编辑框2 becomes the three outputs joined by "\r\n". Returns the outputs.
-InstallOutputs InstallApk(const std::string& packagePath, const std::string& host, const std::string& port);
+// The path is taken by value: the window's handlers run during the sequence and may change the
+// program-wide path a caller passes, and the package installed is the one asked for.
+InstallOutputs InstallApk(std::string packagePath, const std::string& host, const std::string& port);
 
 // Click on 按钮4: the chosen package, the address of IP编辑框1 and the port of 编辑框3.
 void InstallChosenApk();

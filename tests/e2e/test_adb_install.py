@@ -251,6 +251,8 @@ class GuardTest(InstallSequenceCase):
         d.type("编辑框1", r"C:\typed meanwhile.Msixbundle")
         self.assertEqual(d.text("编辑框1"), r"C:\typed meanwhile.Msixbundle")
         d.tab_select("选择夹1", "APK安装")
+        d.type("编辑框4", "x", at="end")
+        self.assertEqual(d.text("编辑框4"), r"C:\first.apkx")
         self.assertEqual(len(self.commands()), 2)
 
         with open(os.path.join(self.run, "adb.release"), "wb"):
@@ -258,7 +260,7 @@ class GuardTest(InstallSequenceCase):
         self.wait_until(lambda: len(self.records()) == 3, what="the install command")
         d.call("wait_enabled", "按钮4", timeout=20000)
         self.assertTrue(d.info("按钮8")["enabled"])
-        # One sequence only.
+        # One sequence only, and it installs the package that was chosen when its button was clicked.
         self.assertEqual(self.commands(), [
             r"cmd.exe /c .\adb.exe kill-server",
             r"cmd.exe /c .\adb.exe connect 127.0.0.1:58526",
@@ -269,7 +271,7 @@ class GuardTest(InstallSequenceCase):
 
         # Afterwards both buttons start sequences again.
         self.assertEqual(self.click_install("按钮8")[0], r"cmd.exe /c .\adb.exe kill-server")
-        self.assertEqual(self.click_install()[2], r'cmd.exe /c .\adb.exe install "C:\first.apk"')
+        self.assertEqual(self.click_install()[2], r'cmd.exe /c .\adb.exe install "C:\first.apkx"')
 
 
 class PortCheckTest(InstallSequenceCase):
