@@ -201,6 +201,21 @@ class CommandsTest(InstallSequenceCase):
             r"cmd.exe /c .\adb.exe connect 192.168.1.20:5555", r'cmd.exe /c .\adb.exe install "C:\chosen.apk"'])
 
 
+class PayloadImageTest(unittest.TestCase):
+    def test_program_sections_lie_at_page_offsets_so_the_payload_is_mapped_not_read_at_start(self):
+        import struct
+        with open(harness.PROGRAM, "rb") as f:
+            data = f.read(4096)
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+        sections = pe + 24 + optional_size
+        for n in range(count):
+            name = data[sections + 40 * n:sections + 40 * n + 8].rstrip(b"\0").decode()
+            raw_size, raw_offset = struct.unpack_from("<II", data, sections + 40 * n + 16)
+            if raw_size:
+                self.assertEqual(raw_offset % 4096, 0, name)
+
+
 class LogTest(InstallSequenceCase):
     def test_log_is_the_three_outputs_byte_for_byte_and_the_next_run_replaces_it(self):
         d = self.driver
