@@ -62,6 +62,9 @@ def small_disk(path, size):
                               timeout=30).returncode == 0:
                 break
             time.sleep(0.1)
+        else:
+            # Still in use (a handle of the program's): detach it now, the kernel frees it when let go.
+            subprocess.run(["umount", "-l", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
 
 
 class InstallSequenceCase(harness.E2ETestCase):
