@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "ui/owned_handle_win.h"
+#include "app/owned_handle_win.h"
 
 namespace {
 
