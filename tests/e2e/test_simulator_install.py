@@ -8,7 +8,6 @@ import shutil
 import socket
 import sys
 import time
-import unittest
 
 import harness
 
