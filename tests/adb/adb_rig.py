@@ -55,22 +55,26 @@ def free_port():
 
 
 class Simulator:
-    """The device simulator on a free loopback port; its store and log in `folder`."""
+    """The device simulator on a free loopback port (or on `port`); its store and log in `folder`."""
 
-    def __init__(self, folder, *options):
+    def __init__(self, folder, *options, port=0):
         self.folder = pathlib.Path(folder)
         self.folder.mkdir(parents=True, exist_ok=True)
         self.store = self.folder / "store"
         self.log_path = self.folder / "simulator.log"
         self.process = subprocess.Popen(
-            [SIMULATOR, "--port", "0", "--store", str(self.store), "--log", str(self.log_path),
+            [SIMULATOR, "--port", str(port), "--store", str(self.store), "--log", str(self.log_path),
              "--lifetime-s", "900", *options],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         ready, _, _ = select.select([self.process.stdout], [], [], 10)
         line = self.process.stdout.readline().decode() if ready else ""
         if not line.startswith("listening on "):
+            if self.process.poll() is None:
+                self.process.kill()
+            self.process.wait(5)
+            complaint = self.process.stderr.read().decode(errors="replace")  # before stop() closes the pipe
             self.stop()
-            raise RuntimeError("simulator did not start: " + line + self.process.stderr.read().decode())
+            raise RuntimeError("simulator did not start: " + line + complaint)
         self.port = int(line.rsplit(":", 1)[1])
         self.serial = "127.0.0.1:%d" % self.port
 

@@ -34,8 +34,9 @@ Programs
     parse_trace(text) -> [TracedCommand(pid, app, cmdline, truncated)]: CreateProcess calls of WINEDEBUG=+process,+pid;
     decode_wine_string(s) undoes Wine's escapes (\\\\, \\", \\n, \\r, \\t, \\XXXX). Lines are cut at about 290 characters:
     ``truncated`` says so.
-    Driver(log_path=None): uidriver.exe as a server. .call(cmd, *args, check=True, timeout=None, **options) -> dict;
-        a failed command raises DriverError (its .reply holds the answer) unless check=False. Shortcuts: attach, text,
+    Driver(log_path=None): uidriver.exe as a server. .call(cmd, *args, check=True, reply_timeout=None, **options)
+        -> dict; options are the driver's (timeout= in milliseconds); a failed command raises DriverError (its .reply
+        holds the answer) unless check=False. Shortcuts: attach, text,
         set_text, type, key, click, press, release, info, window, tab, tab_select, ip, ip_set, msgbox, msgbox_press,
         filedialog, filedialog_open, filedialog_cancel, wait_text, sync, font, close_window, terminate, stop.
     Recorder stand-ins: install_recorder(folder, name, stdout=, stderr=, exitcode=, wait_ms=, by_argument={...}),
@@ -330,17 +331,20 @@ class Driver:
                                          start_new_session=True)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
-        self.call("ping", timeout=start_timeout)
+        self.call("ping", reply_timeout=start_timeout)
 
     def _read(self):
         for line in self._process.stdout:
             self._lines.put(line)
         self._lines.put(None)
 
-    def call(self, command, *args, check=True, timeout=None, **options):
-        """Runs one command; options become key=value words. Returns the answer (a dict)."""
+    def call(self, command, *args, check=True, reply_timeout=None, **options):
+        """Runs one command; options become key=value words (timeout= is the driver's, in milliseconds). Returns
+        the answer (a dict). The answer is awaited for reply_timeout seconds, by default 30 s beyond the waits
+        the options allow the driver."""
         words = [command] + [str(a) for a in args] + ["%s=%s" % (k, int(v) if isinstance(v, bool) else v)
                                                        for k, v in options.items()]
+        timeout = reply_timeout
         if timeout is None:
             waits = [int(options.get(k, 0)) for k in ("timeout", "settle", "close_timeout")]
             timeout = 30 + sum(waits) / 1000.0
