@@ -5,6 +5,7 @@ Every simulator and server takes a free port of its own, so the tests can run si
 import hashlib
 import os
 import pathlib
+import re
 import select
 import shutil
 import socket
@@ -106,11 +107,18 @@ class Simulator:
 
 
 class Result:
-    def __init__(self, completed, seconds):
+    def __init__(self, completed, seconds, windows_lines=False):
         self.code = completed.returncode
         self.out = completed.stdout
         self.err = completed.stderr
         self.seconds = seconds
+        if windows_lines:
+            # Our adb.exe ends its lines with CR LF; the tests compare the texts with plain LF.
+            for stream in (self.out, self.err):
+                if re.search(rb"(?<!\r)\n", stream):
+                    raise AssertionError("a line of adb.exe's output ends without CR: %r" % stream)
+            self.out = self.out.replace(b"\r\n", b"\n")
+            self.err = self.err.replace(b"\r\n", b"\n")
 
     def __repr__(self):
         return "exit %d, stdout %r, stderr %r" % (self.code, self.out, self.err)
@@ -144,7 +152,7 @@ class WineAdb:
         started = time.monotonic()
         completed = subprocess.run([str(WINE_RUN), str(ADB_EXE), *args], capture_output=True,
                                    timeout=timeout, env=environment)
-        return Result(completed, time.monotonic() - started)
+        return Result(completed, time.monotonic() - started, windows_lines=True)
 
 
 class DebianAdb:

@@ -42,7 +42,7 @@ def port_is_free(port):
 
 def success_log(port):
     """The install log of a successful run: kill-server prints nothing when no server listens."""
-    return "\r\nconnected to 127.0.0.1:%d\n\r\nPerforming Streamed Install\nSuccess\n" % port
+    return "\r\nconnected to 127.0.0.1:%d\r\n\r\nPerforming Streamed Install\r\nSuccess\r\n" % port
 
 
 class SimulatorInstallCase(harness.E2ETestCase):
@@ -163,9 +163,9 @@ class FailingDeviceTest(SimulatorInstallCase):
         started = time.monotonic()
         log = self.click_install(wait_ms=30000)
         self.assertLess(time.monotonic() - started, 30)
-        self.assertRegex(log, r"^\r\nconnected to 127\.0\.0\.1:%d\n\r\nPerforming Streamed Install\n"
+        self.assertRegex(log, r"^\r\nconnected to 127\.0\.0\.1:%d\r\n\r\nPerforming Streamed Install\r\n"
                               r"adb: failed to install %s: the connection to the device was lost after \d+ of "
-                              r"10485760 bytes\n$" % (simulator.port, re.escape(harness.windows_path(package))))
+                              r"10485760 bytes\r\n$" % (simulator.port, re.escape(harness.windows_path(package))))
         self.assertIn("install aborted by the host after 3145728 of 10485760 bytes", simulator.log())
         self.assertNotIn("verdict=", simulator.log())
         # The window goes on serving the user.
@@ -188,8 +188,8 @@ class FailingDeviceTest(SimulatorInstallCase):
         self.assertTrue(d.sync()["ok"])
         d.call("wait_enabled", "按钮4", timeout=30000)
         self.assertLess(time.monotonic() - started, 30)
-        self.assertRegex(d.text("编辑框2"), r"\nPerforming Streamed Install\nadb: failed to install .*app\.apk: "
-                                           r"the device stopped answering after \d+ of 6291456 bytes\n$")
+        self.assertRegex(d.text("编辑框2"), r"\r\nPerforming Streamed Install\r\nadb: failed to install .*app\.apk: "
+                                           r"the device stopped answering after \d+ of 6291456 bytes\r\n$")
         self.wait_until(lambda: "stall ended" in simulator.log(), timeout=10, what="the client to hang up")
 
     def test_key_never_allowed(self):
@@ -198,7 +198,7 @@ class FailingDeviceTest(SimulatorInstallCase):
         started = time.monotonic()
         log = self.click_install(wait_ms=40000)
         self.assertLess(time.monotonic() - started, 40)
-        self.assertTrue(log.startswith("\r\nfailed to authenticate to 127.0.0.1:%d\n\r\nadb: device unauthorized.\n"
+        self.assertTrue(log.startswith("\r\nfailed to authenticate to 127.0.0.1:%d\r\n\r\nadb: device unauthorized.\r\n"
                                        % simulator.port), log)
         self.assertIn("check for a confirmation dialog on your device", log)
         self.assertNotIn("open ", simulator.log())
