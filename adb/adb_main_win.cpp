@@ -22,17 +22,33 @@ const char kUsage[] =
     "       adb install [-r|-d|-g|-t ...] PACKAGE\n"
     "                                   install a package on the connected device\n";
 
-// Bytes as they come, in the ANSI code page: no conversion on the way out.
-void __cdecl WriteOutput(void*, int stream, const char* text, unsigned length) {
-    HANDLE handle = GetStdHandle(stream == kAdbStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+void WriteAll(HANDLE handle, const char* text, size_t length) {
     while (length > 0) {
         DWORD written = 0;
-        if (!WriteFile(handle, text, length, &written, nullptr) || written == 0) {
+        if (!WriteFile(handle, text, static_cast<DWORD>(length), &written, nullptr) || written == 0) {
             return;
         }
         text += written;
         length -= written;
     }
+}
+
+// Bytes in the ANSI code page, as they come, but with Windows line ends: the program that captures
+// our output shows it in an edit box, which breaks lines only at CR LF.
+void __cdecl WriteOutput(void*, int stream, const char* text, unsigned length) {
+    HANDLE handle = GetStdHandle(stream == kAdbStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    static bool lastWasCr[2] = {false, false};
+    bool& afterCr = lastWasCr[stream == kAdbStderr ? 1 : 0];
+    std::string converted;
+    converted.reserve(length + length / 16);
+    for (unsigned i = 0; i < length; ++i) {
+        if (text[i] == '\n' && !afterCr) {
+            converted += '\r';
+        }
+        converted += text[i];
+        afterCr = text[i] == '\r';
+    }
+    WriteAll(handle, converted.data(), converted.size());
 }
 
 void Print(int stream, const std::string& text) {

@@ -44,10 +44,10 @@ def ico(images):
 
 
 def main():
-    out, specs = sys.argv[1], sys.argv[2:]
+    out, entries = sys.argv[1], sys.argv[2:]
     images = []
-    for spec in specs:
-        size, path = spec.split("=", 1)
+    for entry in entries:
+        size, path = entry.split("=", 1)
         with open(path, "rb") as f:
             images.append((int(size), f.read()))
     with open(out, "wb") as f:

@@ -8,7 +8,7 @@
 #include "app/program_state.h"
 #include "process/interpreter_prefix.h"
 #include "process/responsive_delay_win.h"
-#include "process/scoped_handle_win.h"
+#include "app/owned_handle_win.h"
 
 namespace {
 constexpr DWORD kPipeBufferBytes = 1 << 20;
@@ -67,8 +67,8 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
     // A roomy pipe lets the command write on while the runner pauses between its looks; with the
     // system's default (a few KB) every writer would stall at each pause.
     (void)CreatePipe(&readHandle, &writeHandle, &pipeAttributes, kPipeBufferBytes);
-    ScopedHandle readEnd(readHandle);
-    ScopedHandle writeEnd(writeHandle);
+    OwnedKernelHandle readEnd(readHandle);
+    OwnedKernelHandle writeEnd(writeHandle);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -82,10 +82,10 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
     PROCESS_INFORMATION started = {};
     (void)CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory, &startup,
                          &started);
-    ScopedHandle process(started.hProcess);
-    ScopedHandle thread(started.hThread);
+    OwnedKernelHandle process(started.hProcess);
+    OwnedKernelHandle thread(started.hThread);
     // From here only the interpreter and what it starts hold the write end.
-    writeEnd.Close();
+    writeEnd.reset();
 
     std::string output;
     for (;;) {
@@ -115,8 +115,8 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
         (void)PumpingDelay(1);
     }
 
-    readEnd.Close();
-    process.Close();
-    thread.Close();
+    readEnd.reset();
+    process.reset();
+    thread.reset();
     return output;
 }

@@ -4,7 +4,7 @@
 
 #include "process/message_pump_win.h"
 #include "process/pumping_delay_math.h"
-#include "process/scoped_handle_win.h"
+#include "app/owned_handle_win.h"
 #include "process/timer_wait_win.h"
 
 namespace {
@@ -47,7 +47,7 @@ void WaitForTimerDispatchingMessages(HANDLE timer) {
 bool PumpingDelay(std::optional<int32_t> interval, std::optional<int64_t> unit) {
     LARGE_INTEGER dueTime;
     dueTime.QuadPart = PumpingDelayDueTime(interval, unit);
-    ScopedHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    OwnedKernelHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
     if (!timer || !SetWaitableTimer(timer.get(), &dueTime, 0, nullptr, nullptr, FALSE)) {
         return true;
     }

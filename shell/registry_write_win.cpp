@@ -1,15 +1,8 @@
 #include "shell/registry_write_win.h"
 
-#include <memory>
-#include <type_traits>
-#include <utility>
+#include "app/owned_handle_win.h"
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { (void)RegCloseKey(key); }
-};
-using OwnedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 OwnedKey OpenOrCreateKey(HKEY root, const std::string& keyPath) {
     HKEY key = nullptr;
@@ -20,7 +13,7 @@ OwnedKey OpenOrCreateKey(HKEY root, const std::string& keyPath) {
     if (RegCreateKeyA(root, keyPath.c_str(), &key) == ERROR_SUCCESS) {
         return OwnedKey(key);
     }
-    return nullptr;
+    return OwnedKey();
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #include <cstring>
 #include <map>
 
-#include "ui/owned_handle_win.h"
+#include "app/owned_handle_win.h"
 
 namespace {
 
-std::map<const ui::FontSpec*, OwnedFont>& Fonts() {
-    static std::map<const ui::FontSpec*, OwnedFont> fonts;
+std::map<const ui::StoredFont*, OwnedFont>& Fonts() {
+    static std::map<const ui::StoredFont*, OwnedFont> fonts;
     return fonts;
 }
 
@@ -19,28 +19,28 @@ std::map<COLORREF, OwnedBrush>& Brushes() {
 
 // A stored font is realised with the default character set, precisions 0, proof quality and pitch
 // and family 0, whatever the stored values were.
-OwnedFont CreateStoredFont(const ui::FontSpec& spec) {
+OwnedFont CreateStoredFont(const ui::StoredFont& stored) {
     LOGFONTA font = {};
-    font.lfHeight = spec.height;
-    font.lfWeight = spec.weight;
+    font.lfHeight = stored.height;
+    font.lfWeight = stored.weight;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfOutPrecision = 0;
     font.lfClipPrecision = 0;
     font.lfQuality = PROOF_QUALITY;
     font.lfPitchAndFamily = 0;
-    std::strncpy(font.lfFaceName, spec.face, LF_FACESIZE - 1);
+    std::strncpy(font.lfFaceName, stored.face, LF_FACESIZE - 1);
     return OwnedFont(CreateFontIndirectA(&font));
 }
 
 }  // namespace
 
-HFONT FontFor(const ui::FontSpec* spec) {
-    if (spec == nullptr) {
+HFONT FontFor(const ui::StoredFont* stored) {
+    if (stored == nullptr) {
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
-    OwnedFont& font = Fonts()[spec];
+    OwnedFont& font = Fonts()[stored];
     if (!font) {
-        font = CreateStoredFont(*spec);
+        font = CreateStoredFont(*stored);
     }
     return font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }

@@ -6,7 +6,7 @@
 #include "ui/window_description.h"
 
 // The font of a control: the stored font of the description, or the default GUI font when null.
-HFONT FontFor(const ui::FontSpec* spec);
+HFONT FontFor(const ui::StoredFont* font);
 
 // A solid brush of this colour.
 HBRUSH BrushFor(COLORREF colour);

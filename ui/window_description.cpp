@@ -13,8 +13,8 @@ using control::编辑框1, control::编辑框2, control::编辑框3, control::�
 using control::透明标签1, control::透明标签2, control::透明标签3, control::透明标签4, control::透明标签5,
     control::透明标签6, control::透明标签7, control::透明标签8, control::透明标签9, control::标签1, control::标签2;
 
-constexpr FontSpec kYaHei16{"微软雅黑", -16, 400};
-constexpr FontSpec kBoldDefaultFace16{"", -16, 700};
+constexpr StoredFont kYaHei16{"微软雅黑", -16, 400};
+constexpr StoredFont kBoldDefaultFace16{"", -16, 700};
 
 constexpr Colour kRed = 0x0000FF;
 constexpr Colour kGrey = 0x808080;

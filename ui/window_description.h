@@ -50,7 +50,7 @@ struct Rect {
 
 // A stored font: the face (empty: the system default face), the height in logical units (negative:
 // character height in pixels) and the weight. Controls without one use the default GUI font.
-struct FontSpec {
+struct StoredFont {
     const char* face;
     int height;
     int weight;
@@ -62,7 +62,7 @@ struct ControlDescription {
     Page page;
     Rect rect;
     const char* text = "";
-    const FontSpec* font = nullptr;
+    const StoredFont* font = nullptr;
     Colour textColour = kBlack;
     Colour backColour = kDefaultColour;
     bool wordWrap = false;          // labels: wrap from the top instead of one centred line

@@ -2,16 +2,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 
+#include "app/owned_handle_win.h"
 #include "wsa/wsa_install_win.h"
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { (void)CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 constexpr int kDefaultShowMode = 2;
 // wShowWindow for the show modes 1 to 6.
@@ -39,8 +34,8 @@ bool RunProgram(const std::string& commandLine, bool waitForExit, std::optional<
                         &started)) {
         return false;
     }
-    OwnedHandle process(started.hProcess);
-    OwnedHandle thread(started.hThread);
+    OwnedKernelHandle process(started.hProcess);
+    OwnedKernelHandle thread(started.hThread);
     if (waitForExit) {
         (void)WaitForSingleObject(process.get(), INFINITE);
     } else {

@@ -5,6 +5,7 @@ Every simulator and server takes a free port of its own, so the tests can run si
 import hashlib
 import os
 import pathlib
+import re
 import select
 import shutil
 import socket
@@ -55,22 +56,26 @@ def free_port():
 
 
 class Simulator:
-    """The device simulator on a free loopback port; its store and log in `folder`."""
+    """The device simulator on a free loopback port (or on `port`); its store and log in `folder`."""
 
-    def __init__(self, folder, *options):
+    def __init__(self, folder, *options, port=0):
         self.folder = pathlib.Path(folder)
         self.folder.mkdir(parents=True, exist_ok=True)
         self.store = self.folder / "store"
         self.log_path = self.folder / "simulator.log"
         self.process = subprocess.Popen(
-            [SIMULATOR, "--port", "0", "--store", str(self.store), "--log", str(self.log_path),
+            [SIMULATOR, "--port", str(port), "--store", str(self.store), "--log", str(self.log_path),
              "--lifetime-s", "900", *options],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         ready, _, _ = select.select([self.process.stdout], [], [], 10)
         line = self.process.stdout.readline().decode() if ready else ""
         if not line.startswith("listening on "):
+            if self.process.poll() is None:
+                self.process.kill()
+            self.process.wait(5)
+            complaint = self.process.stderr.read().decode(errors="replace")  # before stop() closes the pipe
             self.stop()
-            raise RuntimeError("simulator did not start: " + line + self.process.stderr.read().decode())
+            raise RuntimeError("simulator did not start: " + line + complaint)
         self.port = int(line.rsplit(":", 1)[1])
         self.serial = "127.0.0.1:%d" % self.port
 
@@ -102,11 +107,18 @@ class Simulator:
 
 
 class Result:
-    def __init__(self, completed, seconds):
+    def __init__(self, completed, seconds, windows_lines=False):
         self.code = completed.returncode
         self.out = completed.stdout
         self.err = completed.stderr
         self.seconds = seconds
+        if windows_lines:
+            # Our adb.exe ends its lines with CR LF; the tests compare the texts with plain LF.
+            for stream in (self.out, self.err):
+                if re.search(rb"(?<!\r)\n", stream):
+                    raise AssertionError("a line of adb.exe's output ends without CR: %r" % stream)
+            self.out = self.out.replace(b"\r\n", b"\n")
+            self.err = self.err.replace(b"\r\n", b"\n")
 
     def __repr__(self):
         return "exit %d, stdout %r, stderr %r" % (self.code, self.out, self.err)
@@ -140,7 +152,7 @@ class WineAdb:
         started = time.monotonic()
         completed = subprocess.run([str(WINE_RUN), str(ADB_EXE), *args], capture_output=True,
                                    timeout=timeout, env=environment)
-        return Result(completed, time.monotonic() - started)
+        return Result(completed, time.monotonic() - started, windows_lines=True)
 
 
 class DebianAdb:

@@ -27,15 +27,17 @@ Paths and Wine
 Programs
     Program(folder, args=(), exe=PROGRAM, exe_name='mossgate.exe', trace=True, env=None, cwd=None,
             window_class='MossgateMain')     cwd: where Wine is started (default: the run folder's parent)
-        .prepare()   copies exe into the run folder (made if missing); .start(); .attach(driver, **kw) -> the answer
+        .prepare()   copies exe into the run folder (made if missing); .start() runs .wine_command() (["wine", path] +
+                     args; a subclass may start it through another program); .attach(driver, **kw) -> the answer
         .running(), .wait(timeout) -> exit status or None, .close(driver, timeout) (WM_CLOSE, wait, kill on timeout)
         .kill(), .pid (Unix), .win_pid (after attach), .trace_path, .commands(own=False) -> [TracedCommand]
         (the CreateProcess calls of the program and of everything it started; own=True: the program's only)
     parse_trace(text) -> [TracedCommand(pid, app, cmdline, truncated)]: CreateProcess calls of WINEDEBUG=+process,+pid;
     decode_wine_string(s) undoes Wine's escapes (\\\\, \\", \\n, \\r, \\t, \\XXXX). Lines are cut at about 290 characters:
     ``truncated`` says so.
-    Driver(log_path=None): uidriver.exe as a server. .call(cmd, *args, check=True, timeout=None, **options) -> dict;
-        a failed command raises DriverError (its .reply holds the answer) unless check=False. Shortcuts: attach, text,
+    Driver(log_path=None): uidriver.exe as a server. .call(cmd, *args, check=True, reply_timeout=None, **options)
+        -> dict; options are the driver's (timeout= in milliseconds); a failed command raises DriverError (its .reply
+        holds the answer) unless check=False. Shortcuts: attach, text,
         set_text, type, key, click, press, release, info, window, tab, tab_select, ip, ip_set, msgbox, msgbox_press,
         filedialog, filedialog_open, filedialog_cancel, wait_text, sync, font, close_window, terminate, stop.
     Recorder stand-ins: install_recorder(folder, name, stdout=, stderr=, exitcode=, wait_ms=, by_argument={...}),
@@ -45,7 +47,10 @@ Tests
     E2ETestCase: self.folder(name='run') -> a fresh per-test folder under BUILD_DIR/e2e/<test id>/ (whatever
         still runs from the test's folders is ended when the test ends); self.driver (one per class, started
         again if a test stopped it); self.start_program(folder=None, args=(), attach=True, **kw) -> a started
-        Program that is closed (or killed) when the test ends; self.wait_until(fn, timeout, what).
+        Program that is closed (or killed) when the test ends; self.wait_until(fn, timeout, what);
+        self.wait_for_activation(): the new window's activation has given the focus to its first control.
+    window_state(driver): what the user sees of the attached window (each control's name, class, text, visibility,
+        state; the window's title and state), to compare before and after an action.
     main(): unittest.main with verbose output.
 """
 
@@ -330,17 +335,20 @@ class Driver:
                                          start_new_session=True)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
-        self.call("ping", timeout=start_timeout)
+        self.call("ping", reply_timeout=start_timeout)
 
     def _read(self):
         for line in self._process.stdout:
             self._lines.put(line)
         self._lines.put(None)
 
-    def call(self, command, *args, check=True, timeout=None, **options):
-        """Runs one command; options become key=value words. Returns the answer (a dict)."""
+    def call(self, command, *args, check=True, reply_timeout=None, **options):
+        """Runs one command; options become key=value words (timeout= is the driver's, in milliseconds). Returns
+        the answer (a dict). The answer is awaited for reply_timeout seconds, by default 30 s beyond the waits
+        the options allow the driver."""
         words = [command] + [str(a) for a in args] + ["%s=%s" % (k, int(v) if isinstance(v, bool) else v)
                                                        for k, v in options.items()]
+        timeout = reply_timeout
         if timeout is None:
             waits = [int(options.get(k, 0)) for k in ("timeout", "settle", "close_timeout")]
             timeout = 30 + sum(waits) / 1000.0
@@ -499,10 +507,14 @@ class Program:
         extra.update(self.extra_env)
         self._stderr = open(self.trace_path, "wb")
         self.started_at = time.monotonic()
-        self.process = subprocess.Popen(["wine", self.path] + self.args, env=wine_env(extra), cwd=self.cwd,
+        self.process = subprocess.Popen(self.wine_command(), env=wine_env(extra), cwd=self.cwd,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self._stderr,
                                         start_new_session=True)
         return self
+
+    def wine_command(self):
+        """The Unix command that start() runs; a subclass may start the program through another Windows program."""
+        return ["wine", self.path] + self.args
 
     def image_tail(self):
         """The end of the program's image path, unique to this run folder (for the driver's attach)."""
@@ -655,6 +667,15 @@ def screenshot(driver, path, hwnd=None):
 
 # --- tests ------------------------------------------------------------------------------------------------------
 
+def window_state(driver):
+    """What the user sees of the attached window: each control's name (or id), class, text, visibility and state,
+    and the window's title and state."""
+    controls = [(c["name"] or c["id"], c["class"], c["text"], c["visible"], c["enabled"])
+                for c in driver.call("controls")["controls"]]
+    main = driver.window()
+    return controls, main["title"], main["visible"], main["enabled"], main["minimized"]
+
+
 class E2ETestCase(unittest.TestCase):
     """Base of the end-to-end tests: per-test folders, one driver per class (started again should a test have
     stopped it), programs stopped after each test, and whatever still runs from the test's folders ended."""
@@ -722,6 +743,14 @@ class E2ETestCase(unittest.TestCase):
             self.driver.terminate(under=windows_path(self.case_folder()))
         except AssertionError:
             pass
+
+    def wait_for_activation(self):
+        """Waits until the new window's activation has given the focus to its first control: the window shows
+        before that, and an activation still on its way would take the focus back from a control the test
+        focused."""
+        self.wait_until(lambda: (self.driver.call("focused")["focus"] or {}).get("name"),
+                        what="the first control to take the focus")
+        self.driver.sync()
 
     def wait_until(self, condition, timeout=10, what="the condition"):
         """Polls condition() every 50 ms until it is true; fails the test after timeout seconds."""

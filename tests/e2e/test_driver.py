@@ -156,8 +156,9 @@ class DriverOnTesteeTest(harness.E2ETestCase):
         self.assertTrue(self.d.window()["enabled"])
         self.assertEqual(self.log_lines()[-2:], ["clicked 101", "message answer 1"])
         self.assertEqual(self.d.call("msgboxes")["boxes"], [])
-        with self.assertRaises(harness.DriverError):
+        with self.assertRaises(harness.DriverError) as failed:
             self.d.msgbox(timeout=200)
+        self.assertIn("200 ms", failed.exception.reply["error"])  # the wait is the driver's, in milliseconds
 
     def test_open_file_dialog_takes_a_name_or_is_cancelled(self):
         folder = self.folder("中文 目录")

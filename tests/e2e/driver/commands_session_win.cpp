@@ -18,16 +18,16 @@ JsonValue Ping(Session& session, const Arguments&) {
 }
 
 JsonValue Attach(Session& session, const Arguments& arguments) {
-    TargetSpec spec;
+    TargetSelector selector;
     auto pid = arguments.IntOption("pid", 0);
     if (!pid || *pid < 0)
         throw DriverError("pid must be a process id");
-    spec.pid = static_cast<DWORD>(*pid);
-    spec.image = arguments.Option("image");
-    spec.windowClass = arguments.Option("class", kDefaultClass);
-    spec.needWindow = FlagOption(arguments, "window", true);
-    spec.needVisible = FlagOption(arguments, "visible", true);
-    return session.Attach(spec, TimeoutOption(arguments, 10000));
+    selector.pid = static_cast<DWORD>(*pid);
+    selector.image = arguments.Option("image");
+    selector.windowClass = arguments.Option("class", kDefaultClass);
+    selector.needWindow = FlagOption(arguments, "window", true);
+    selector.needVisible = FlagOption(arguments, "visible", true);
+    return session.Attach(selector, TimeoutOption(arguments, 10000));
 }
 
 JsonValue Detach(Session& session, const Arguments&) {

@@ -100,9 +100,9 @@ std::string RunRequest(Session& session, const std::vector<std::string>& words, 
                 throw DriverError("unknown option '" + option + "'; usage: " + command->usage);
         }
         if (command->needsTarget && !session.Attached()) {
-            TargetSpec spec;
-            spec.windowClass = kDefaultClass;
-            (void)session.Attach(spec, kDefaultTimeoutMs);
+            TargetSelector selector;
+            selector.windowClass = kDefaultClass;
+            (void)session.Attach(selector, kDefaultTimeoutMs);
         }
         JsonValue result = command->run(session, arguments);
         reply.Set("ok", true);

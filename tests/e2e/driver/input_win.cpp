@@ -238,17 +238,22 @@ JsonValue MouseOnControl(Session& session,
 bool FocusControl(Session& session, HWND control) {
     HWND main = session.MainWindow();
     DWORD thread = GetWindowThreadProcessId(main, nullptr);
-    if (FocusedWindow(session) == control)
-        return true;
-    // Sharing the program's input state lets SetFocus reach a window of another thread.
-    if (AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) {
-        (void)SetFocus(control);
-        (void)AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
-    }
-    for (DWORD start = Now(); Now() - start < 1000; Pause(5)) {
+    auto focused = [&] {
         HWND focus = FocusedWindow(session);
-        if (focus == control || IsChild(control, focus))
-            return true;
+        return focus == control || IsChild(control, focus);
+    };
+    // The program's window may still be settling its activation and take the focus back, so the
+    // focus is set again now and then until it stays (bounded).
+    for (DWORD start = Now(); Now() - start < 3000;) {
+        // Sharing the program's input state lets SetFocus reach a window of another thread.
+        if (AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) {
+            (void)SetFocus(control);
+            (void)AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+        }
+        for (DWORD attempt = Now(); Now() - attempt < 250; Pause(5)) {
+            if (focused())
+                return true;
+        }
     }
     return false;
 }

@@ -230,29 +230,29 @@ std::vector<HWND> DirectChildren(HWND parent) {
     return windows;
 }
 
-JsonValue Session::Attach(const TargetSpec& spec, DWORD timeoutMs) {
+JsonValue Session::Attach(const TargetSelector& selector, DWORD timeoutMs) {
     Detach();
-    spec_ = spec;
+    spec_ = selector;
     const DWORD start = Now();
     std::vector<DWORD> candidates;
     while (true) {
         candidates.clear();
-        if (spec.pid != 0) {
-            candidates.push_back(spec.pid);
-        } else if (!spec.image.empty()) {
+        if (selector.pid != 0) {
+            candidates.push_back(selector.pid);
+        } else if (!selector.image.empty()) {
             for (const ProcessEntry& process : Processes()) {
-                if (ImageMatches(process.image, spec.image))
+                if (ImageMatches(process.image, selector.image))
                     candidates.push_back(process.pid);
             }
         } else {
             for (HWND window : TopLevelWindows()) {
-                if (ClassNameOf(window) == spec.windowClass)
+                if (ClassNameOf(window) == selector.windowClass)
                     candidates.push_back(ProcessIdOf(window));
             }
         }
         for (DWORD pid : candidates) {
-            HWND window = spec.needWindow ? FindMainWindow(pid, spec.windowClass, spec.needVisible) : nullptr;
-            if (spec.needWindow && window == nullptr)
+            HWND window = selector.needWindow ? FindMainWindow(pid, selector.windowClass, selector.needVisible) : nullptr;
+            if (selector.needWindow && window == nullptr)
                 continue;
             UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
             if (!process)
@@ -277,9 +277,9 @@ JsonValue Session::Attach(const TargetSpec& spec, DWORD timeoutMs) {
             continue;
         seen += " [" + ClassNameOf(window) + " pid " + std::to_string(ProcessIdOf(window)) + "]";
     }
-    throw DriverError("no " + std::string(spec.needWindow ? "window of class " + spec.windowClass : "process") +
-                      (spec.pid ? " in process " + std::to_string(spec.pid) : "") +
-                      (spec.image.empty() ? "" : " of image " + spec.image) + " within " + std::to_string(timeoutMs) +
+    throw DriverError("no " + std::string(selector.needWindow ? "window of class " + selector.windowClass : "process") +
+                      (selector.pid ? " in process " + std::to_string(selector.pid) : "") +
+                      (selector.image.empty() ? "" : " of image " + selector.image) + " within " + std::to_string(timeoutMs) +
                       " ms; " + std::to_string(candidates.size()) + " matching process(es); visible windows:" + seen);
 }
 

@@ -19,7 +19,7 @@ class DriverError : public std::runtime_error {
 
 constexpr char kDefaultClass[] = "MossgateMain";
 
-struct TargetSpec {
+struct TargetSelector {
     DWORD pid = 0;            // Windows process id, 0: any
     std::string image;        // tail of the process image path (UTF-8, case-insensitive), "": any
     std::string windowClass;  // class of the main window (UTF-8)
@@ -29,8 +29,8 @@ struct TargetSpec {
 
 class Session {
   public:
-    // Waits (bounded) for a process and, unless spec.needWindow is false, its main window.
-    JsonValue Attach(const TargetSpec& spec, DWORD timeoutMs);
+    // Waits (bounded) for a process and, unless selector.needWindow is false, its main window.
+    JsonValue Attach(const TargetSelector& selector, DWORD timeoutMs);
     bool Attached() const { return pid_ != 0; }
     void Detach();
 
@@ -48,7 +48,7 @@ class Session {
   private:
     InputBarrier barrier_;
     std::string barrierError_;
-    TargetSpec spec_;
+    TargetSelector spec_;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
     UniqueHandle process_;

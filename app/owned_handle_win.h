@@ -34,6 +34,9 @@ class OwnedHandle {
     Handle handle_{};
 };
 
+// Kernel objects: files, pipes, processes, threads, timers.
+using OwnedKernelHandle = OwnedHandle<HANDLE, CloseHandle>;
+using OwnedKey = OwnedHandle<HKEY, RegCloseKey>;
 using OwnedFont = OwnedHandle<HFONT, DeleteObject>;
 using OwnedBrush = OwnedHandle<HBRUSH, DeleteObject>;
 using OwnedBitmap = OwnedHandle<HBITMAP, DeleteObject>;
