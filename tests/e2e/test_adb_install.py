@@ -26,14 +26,6 @@ def answer(command):
     return ANSWERS[command]["stdout"] + ANSWERS[command]["stderr"]
 
 
-def settle(test):
-    """Waits until the new window's activation has given the focus to its first control (see
-    test_window_commands.py): typing before that loses the focus again."""
-    test.wait_until(lambda: (test.driver.call("focused")["focus"] or {}).get("name"),
-                    what="the first control to take the focus")
-    test.driver.sync()
-
-
 def interpreter_complaint_template():
     """The command interpreter's words for a program it cannot find, with %s where it names the command line:
     taken from the rig's own cmd, in an empty folder."""
@@ -80,7 +72,7 @@ class InstallSequenceCase(harness.E2ETestCase):
         # After the start, which writes the real toolkit.
         harness.install_recorder(self.run, "adb.exe", by_argument=self.answers)
         self.log = os.path.join(self.run, "recorder.log")
-        settle(self)
+        self.wait_for_activation()
         self.driver.tab_select("选择夹1", "APK安装")
 
     def prepare_run_folder(self):
