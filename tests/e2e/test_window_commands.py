@@ -3,6 +3,7 @@ behind them (seen through the installs that use them), the file dialogs, the lin
 
 import os
 import subprocess
+import time
 
 import harness
 
@@ -170,6 +171,15 @@ class LinksAndSurpriseTest(harness.E2ETestCase):
         self.wait_until(lambda: browser_starts(self.program, SECOND_AUTHOR_PAGE), what="the second author page")
         self.assertEqual(d.call("msgboxes")["boxes"], [])
 
+    def steady(self, take, differs_from=None):
+        """A screen grab that two looks 100 ms apart agree on (a repaint is over), optionally once it
+        differs from an earlier one."""
+        def look():
+            first = take()
+            time.sleep(0.1)
+            return first if first == take() and first != differs_from else None
+        return self.wait_until(look, what="the screen to settle")
+
     def banner(self):
         return grab(self.driver.info("图片框1")["rect"], within=self.driver.window()["client_rect"])
 
@@ -179,7 +189,7 @@ class LinksAndSurpriseTest(harness.E2ETestCase):
     def test_release_over_the_about_picture_swaps_both_pictures_and_shows_the_message_every_time(self):
         d = self.driver
         d.tab_select("选择夹1", "关于")
-        banner, picture = self.banner(), self.picture()
+        banner, picture = self.steady(self.banner), self.steady(self.picture)
         d.press("图片框5")
         self.assertEqual(d.call("msgboxes")["boxes"], [], "the press alone does nothing")
 
@@ -188,30 +198,29 @@ class LinksAndSurpriseTest(harness.E2ETestCase):
         self.assertEqual((box["caption"], box["text"]), ("信息：", "关注墨羽，顿顿解馋"))
         self.assertIsNone(box["owner"])
         self.assertTrue(box["task_modal"])
-        new_banner = self.wait_until(lambda: (lambda now: now if now != banner else None)(self.banner()),
-                                     what="the banner to change")
-        new_picture = self.wait_until(lambda: (lambda now: now if now != picture else None)(self.picture()),
-                                      what="the about picture to change")
+        new_banner = self.steady(self.banner, differs_from=banner)
+        new_picture = self.steady(self.picture, differs_from=picture)
         harness.screenshot(d, "e2e/about-after-surprise.png")
         d.msgbox_press("ok")
 
-        # The banner is not on a page: it keeps the new picture on every page.
+        # The banner is not on a page: it keeps the new picture on every page. Screens are compared
+        # once the page has been repainted.
         d.tab_select("选择夹1", "WSA安装")
-        self.assertEqual(self.banner(), new_banner)
+        self.wait_until(lambda: self.banner() == new_banner, what="the new banner on the WSA page")
         d.tab_select("选择夹1", "关于")
-        self.assertEqual(self.picture(), new_picture)
+        self.wait_until(lambda: self.picture() == new_picture, what="the new about picture")
 
         d.click("图片框5")
         box = d.msgbox()
         self.assertEqual(box["text"], "关注墨羽，顿顿解馋")
         d.msgbox_press("ok")
-        self.assertEqual(self.banner(), new_banner)
-        self.assertEqual(self.picture(), new_picture)
+        self.wait_until(lambda: self.banner() == new_banner and self.picture() == new_picture,
+                        what="both new pictures after the second release")
 
     def test_clicks_on_the_other_about_page_controls_do_nothing(self):
         d = self.driver
         d.tab_select("选择夹1", "关于")
-        banner, picture = self.banner(), self.picture()
+        banner, picture = self.steady(self.banner), self.steady(self.picture)
         started = len(self.program.commands())
         for name, point in (("图片框4", ()), ("标签2", ()), ("透明标签9", (20, 8)), ("透明标签7", ()), ("图片框1", ())):
             d.click(name, *point)
