@@ -344,7 +344,8 @@ std::string WindowsClientPlatform::KeyFolder() {
         // Only then the shell, loaded on demand: it would add megabytes to every run.
         using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
         if (HMODULE shell = LoadLibraryA("shell32.dll")) {
-            auto getFolderPath = reinterpret_cast<GetFolderPath>(GetProcAddress(shell, "SHGetFolderPathA"));
+            auto getFolderPath =
+                reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathA")));
             char path[MAX_PATH] = {};
             if (getFolderPath != nullptr &&
                 SUCCEEDED(getFolderPath(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path))) {

@@ -130,7 +130,8 @@ TEST(UsbEntryPoint, ReportsThatUsbIsNotSupported) {
     HMODULE library = LoadLibraryA((std::string(folder) + "\\AdbWinUsbApi.dll").c_str());
     ASSERT_NE(library, nullptr);
     using Instantiate = void*(__cdecl*)(const wchar_t*);
-    auto instantiate = reinterpret_cast<Instantiate>(GetProcAddress(library, "InstantiateWinUsbInterface"));
+    auto instantiate = reinterpret_cast<Instantiate>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InstantiateWinUsbInterface")));
     ASSERT_NE(instantiate, nullptr);
     SetLastError(0);
     EXPECT_EQ(instantiate(L"\\\\?\\usb#vid_18d1&pid_4ee7"), nullptr);
