@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "process/message_pump_win.h"
 #include "process/pumping_delay_math.h"
 #include "app/owned_handle_win.h"
@@ -44,14 +46,31 @@ void WaitForTimerDispatchingMessages(HANDLE timer) {
     }
 }
 
+namespace {
+// Timers of finished waits, kept for the next ones: the runner pauses after every look into its
+// pipe, and making and closing a timer each time is a good part of a pass's cost. A wait nested in
+// another (a handler run during the outer wait) takes a timer of its own from here or makes one.
+std::vector<OwnedKernelHandle> spareTimers;
+
+OwnedKernelHandle TakeTimer() {
+    if (spareTimers.empty()) {
+        return OwnedKernelHandle(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    }
+    OwnedKernelHandle timer = std::move(spareTimers.back());
+    spareTimers.pop_back();
+    return timer;
+}
+}  // namespace
+
 bool PumpingDelay(std::optional<int32_t> interval, std::optional<int64_t> unit) {
     LARGE_INTEGER dueTime;
     dueTime.QuadPart = PumpingDelayDueTime(interval, unit);
-    OwnedKernelHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    OwnedKernelHandle timer = TakeTimer();
     if (!timer || !SetWaitableTimer(timer.get(), &dueTime, 0, nullptr, nullptr, FALSE)) {
         return true;
     }
     WaitForTimerDispatchingMessages(timer.get());
+    spareTimers.push_back(std::move(timer));
     return true;
 }
 

@@ -118,3 +118,30 @@ TEST_F(ResponsiveDelayTest, TickPumpingDelayDispatchesUntilTheTickCountPassesIts
     EXPECT_EQ(recorder.handled(), 2);
 }
 }  // namespace
+
+namespace {
+TEST_F(ResponsiveDelayTest, NestedPumpingDelaysKeepTheirOwnTimes) {
+    // A handler that runs during a wait waits itself; each wait ends at its own time.
+    double innerTook = 0;
+    recorder.DoOnNextMessage([&innerTook] {
+        double innerStart = NowMilliseconds();
+        PumpingDelay(150);
+        innerTook = MillisecondsSince(innerStart);
+    });
+    PostMessageA(recorder.window(), MessageRecorder::kRecorded, 0, 0);
+    double start = NowMilliseconds();
+    EXPECT_TRUE(PumpingDelay(60));
+    double outerTook = MillisecondsSince(start);
+    EXPECT_EQ(recorder.handled(), 1);
+    EXPECT_GE(innerTook, 149.5);
+    EXPECT_GE(outerTook, innerTook);  // the inner wait completes before the outer one goes on
+    EXPECT_LT(outerTook, 2000);
+
+    // Waits one after another still last their own time when timers are reused.
+    for (int i = 0; i < 3; ++i) {
+        start = NowMilliseconds();
+        EXPECT_TRUE(PumpingDelay(30));
+        EXPECT_GE(MillisecondsSince(start), 29.5);
+    }
+}
+}  // namespace
