@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "process/console_command_win.h"
+#include "process/responsive_delay_win.h"
 
 namespace {
 
@@ -132,6 +133,19 @@ void MeasureWaitProcessorShare() {
     std::fflush(stdout);
 }
 
+// The floor of the figure above: the 1 ms pauses alone, with no look into a pipe or a process.
+void MeasurePauseProcessorShare() {
+    double processorBefore = ProcessProcessorSeconds();
+    double wall = SecondsOf([] {
+        for (double end = NowSeconds() + 3; NowSeconds() < end;) {
+            (void)PumpingDelay(1);
+        }
+    });
+    double processor = ProcessProcessorSeconds() - processorBefore;
+    std::printf("pause_only_cpu_share: %.3f\n", processor / wall);
+    std::fflush(stdout);
+}
+
 void MeasureFixedCost() {
     std::string command = HelperCommand("exit 0");
     std::vector<double> runner, raw;
@@ -153,6 +167,7 @@ int main() {
     // the runner's own handling of a chunk costs.
     MeasureCapture("_1mb_writes", 1 << 20, 3);
     MeasureWaitProcessorShare();
+    MeasurePauseProcessorShare();
     MeasureFixedCost();
     return 0;
 }
