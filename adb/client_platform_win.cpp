@@ -98,6 +98,20 @@ std::string FileErrorText(DWORD code) {
     }
 }
 
+// Waits up to timeoutMs until the socket can be written or has failed: select's result (0 on
+// timeout), with `failed` telling whether it was a failure.
+int SelectWritable(SOCKET socket, int timeoutMs, bool* failed) {
+    fd_set writable, failing;
+    FD_ZERO(&writable);
+    FD_ZERO(&failing);
+    FD_SET(socket, &writable);
+    FD_SET(socket, &failing);
+    timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int ready = select(0, nullptr, &writable, &failing, &timeout);
+    *failed = ready > 0 && FD_ISSET(socket, &failing);
+    return ready;
+}
+
 // Waits until the socket can be written or has failed; false on timeout or failure.
 bool WaitWritable(SOCKET socket, std::chrono::steady_clock::time_point deadline) {
     int left = static_cast<int>(
@@ -105,13 +119,8 @@ bool WaitWritable(SOCKET socket, std::chrono::steady_clock::time_point deadline)
     if (left <= 0) {
         return false;
     }
-    fd_set writable, failed;
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    FD_SET(socket, &writable);
-    FD_SET(socket, &failed);
-    timeval timeout = {left / 1000, (left % 1000) * 1000};
-    return select(0, nullptr, &writable, &failed, &timeout) > 0 && !FD_ISSET(socket, &failed);
+    bool failed = false;
+    return SelectWritable(socket, left, &failed) > 0 && !failed;
 }
 
 // The socket stays non-blocking: every wait is a select with a deadline. (A blocking send also
@@ -192,13 +201,8 @@ int ConnectWithin(SOCKET socket, const sockaddr* address, int length, int timeou
         if (error != WSAEWOULDBLOCK) {
             return error;
         }
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(socket, &writable);
-        FD_SET(socket, &failed);
-        timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-        int ready = select(0, nullptr, &writable, &failed, &timeout);
+        bool failed = false;
+        int ready = SelectWritable(socket, timeoutMs, &failed);
         if (ready == 0) {
             return WSAETIMEDOUT;
         }
@@ -208,7 +212,7 @@ int ConnectWithin(SOCKET socket, const sockaddr* address, int length, int timeou
         int soError = 0;
         int soLength = sizeof soError;
         (void)getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &soLength);
-        if (soError != 0 || FD_ISSET(socket, &failed)) {
+        if (soError != 0 || failed) {
             return soError != 0 ? soError : WSAECONNREFUSED;
         }
     }

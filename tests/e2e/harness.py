@@ -161,11 +161,18 @@ def read_only_folder(path):
     try:
         yield path
     finally:
-        for _ in range(50):
-            if subprocess.run(["umount", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=30).returncode == 0:
-                break
-            time.sleep(0.1)
+        unmount(path)
+
+
+def unmount(path):
+    """Unmounts path, waiting up to 5 s for the program to let go of it; one still in use then is detached
+    lazily (the kernel frees it when let go)."""
+    for _ in range(50):
+        if subprocess.run(["umount", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=30).returncode == 0:
+            return
+        time.sleep(0.1)
+    subprocess.run(["umount", "-l", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
 
 
 def dos_attributes(path):

@@ -6,7 +6,6 @@ written."""
 import contextlib
 import os
 import subprocess
-import time
 import unittest
 
 import harness
@@ -49,14 +48,7 @@ def small_disk(path, size):
     try:
         yield path
     finally:
-        for _ in range(50):
-            if subprocess.run(["umount", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=30).returncode == 0:
-                break
-            time.sleep(0.1)
-        else:
-            # Still in use (a handle of the program's): detach it now, the kernel frees it when let go.
-            subprocess.run(["umount", "-l", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        harness.unmount(path)
 
 
 class InstallSequenceCase(harness.E2ETestCase):
