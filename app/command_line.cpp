@@ -1,12 +1,10 @@
 #include "app/command_line.h"
 
+#include "base/ansi_text.h"
+
 namespace {
 
 constexpr char kQuote = '"';
-
-bool IsLeadByte(char c) {
-    return static_cast<unsigned char>(c) >= 0x80;
-}
 
 bool IsSeparator(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
@@ -35,17 +33,13 @@ template <typename Stop>
 std::string TakeUntil(std::string_view line, size_t& i, Stop stop) {
     std::string argument;
     while (i < line.size() && !stop(line[i])) {
-        if (IsLeadByte(line[i])) {
-            if (i + 1 >= line.size()) {
-                ++i;
-                break;
-            }
-            argument.append(line.substr(i, 2));
-            i += 2;
-        } else {
-            argument.push_back(line[i]);
+        const size_t length = CharacterLength(line, i, LeadBytes::AnyHighByte);
+        if (length == 1 && IsLeadByte(line[i], LeadBytes::AnyHighByte)) {
             ++i;
+            break;
         }
+        argument.append(line.substr(i, length));
+        i += length;
     }
     return argument;
 }

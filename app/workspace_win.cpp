@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 #include "app/program_state.h"
 #include "install/command_line_install_win.h"
-#include "install/payload_win.h"
+#include "base/payload_win.h"
 #include "ui/file_dialog_win.h"
 
 namespace {

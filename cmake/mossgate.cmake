@@ -2,7 +2,8 @@
 
 # Product code: texts are GBK in the executable, written as UTF-8 in the sources.
 function(mossgate_product_target target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    # -Werror=switch: a routine or kind left out of a switch over its enum does not compile.
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=switch)
     if(MOSSGATE_WINDOWS)
         target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=GBK)
         target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include "app/program_state.h"
-#include "install/payload_win.h"
+#include "base/payload_win.h"
 #include "process/console_command_win.h"
 #include "process/responsive_delay_win.h"
+#include "ui/control_events_win.h"
 #include "ui/controls_win.h"
 #include "ui/message_box_win.h"
 
@@ -46,10 +47,6 @@ void AppendToInstallLog(const std::string& output) {
 }
 
 }  // namespace
-
-bool InstallInProgress() {
-    return installRunning;
-}
 
 InstallOutputs InstallApk(std::string packagePath, const std::string& host, const std::string& port) {
     InstallButtonsLock lock;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "install/install_commands.h"
+#include "install/adb_install.h"
 
 // kill-server, connect host:port, install "path", each through the command interpreter; the
 // install log 编辑框2 becomes the three outputs joined by "\r\n". Returns the outputs.
@@ -16,6 +16,3 @@ void InstallChosenApk();
 
 // Click on 按钮8: writes the bundled app store to the work folder and installs it.
 void InstallAppStore();
-
-// True while an install sequence runs; a second one is not started meanwhile.
-bool InstallInProgress();

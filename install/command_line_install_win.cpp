@@ -3,6 +3,7 @@
 #include "app/program_state.h"
 #include "install/adb_install_win.h"
 #include "ui/controls_win.h"
+#include "ui/main_window_win.h"
 #include "ui/message_box_win.h"
 
 void RunCommandLineInstall() {

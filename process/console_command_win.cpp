@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/program_state.h"
-#include "process/interpreter_prefix.h"
+#include "base/owned_handle_win.h"
+#include "process/console_command.h"
+#include "process/console_command_empty_pipe_win.h"
 #include "process/responsive_delay_win.h"
-#include "app/owned_handle_win.h"
 
 namespace {
 constexpr DWORD kPipeBufferBytes = 1 << 20;
 std::string interpreterPrefixOverride;
-void (*emptyPipeHook)() = nullptr;
+std::string workingFolder;
 
 std::string ChooseInterpreterPrefix() {
     if (!interpreterPrefixOverride.empty()) {
@@ -55,8 +55,8 @@ void OverrideInterpreterPrefix(const std::string& prefix) {
     interpreterPrefixOverride = prefix;
 }
 
-void SetEmptyPipeHook(void (*hook)()) {
-    emptyPipeHook = hook;
+void SetCommandWorkingFolder(const std::string& folder) {
+    workingFolder = folder;
 }
 
 std::string RunConsoleCommand(const std::string& command, ChunkObserver observer, bool notify) {
@@ -78,7 +78,7 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
     startup.hStdError = writeEnd.get();
 
     std::string commandLine = ChooseInterpreterPrefix() + command;
-    const char* directory = RunDirectory.empty() ? nullptr : RunDirectory.c_str();
+    const char* directory = workingFolder.empty() ? nullptr : workingFolder.c_str();
     PROCESS_INFORMATION started = {};
     (void)CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory, &startup,
                          &started);
@@ -102,9 +102,7 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
                 break;
             }
         } else {
-            if (emptyPipeHook != nullptr) {
-                emptyPipeHook();
-            }
+            OnEmptyPipe();
             // A fast command can write and end between the look into the pipe and this test: only a
             // pipe found empty after the interpreter has ended holds none of its output any more.
             if (HasEnded(process.get()) && BytesWaiting(readEnd.get()) == 0) {

@@ -17,15 +17,14 @@ using ChunkObserver = int32_t (*)(const char* chunk);
 // With `notify` each chunk is first shown to `observer`; a non-zero answer ends the run at once,
 // without that chunk, and leaves the command running on its own.
 //
-// Commands start in RunDirectory (the run directory), so ".\adb.exe" is found there even after a
-// file dialog moved the current directory; while RunDirectory is empty they start in the caller's
-// current directory. Zero bytes in the output are dropped; the bytes around them are kept.
+// Commands start in the working folder set by SetCommandWorkingFolder (the program sets its run
+// directory at start, so ".\adb.exe" is found there even after a file dialog moved the current
+// directory); while none is set they start in the caller's current directory. Zero bytes in the output are dropped; the bytes around them are kept.
 std::string RunConsoleCommand(const std::string& command, ChunkObserver observer = nullptr, bool notify = false);
 
 // Test seam: runs commands under `prefix` instead of the prefix chosen from the platform (a prefix
 // naming a missing program shows what an interpreter that cannot start does). Empty restores it.
 void OverrideInterpreterPrefix(const std::string& prefix);
 
-// Test seam: `hook` runs on every pass that finds the pipe empty, before the interpreter's end is
-// tested (a test lets the command write and end right there). Null removes it.
-void SetEmptyPipeHook(void (*hook)());
+// The folder every later command starts in; empty: the caller's current directory.
+void SetCommandWorkingFolder(const std::string& folder);

@@ -4,17 +4,32 @@
 
 #include <vector>
 
-#include "process/message_pump_win.h"
-#include "process/pumping_delay_math.h"
-#include "app/owned_handle_win.h"
-#include "process/timer_wait_win.h"
+#include "base/owned_handle_win.h"
+#include "process/responsive_delay.h"
 
 namespace {
 // Every kind of queue input wakes the wait: keys, mouse, posted and sent messages, timers, paint, hot keys.
 constexpr DWORD kWakeOnAnyMessage =
     QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
 static_assert(kWakeOnAnyMessage == 0xFF);
+
+PreTranslateHook preTranslate = nullptr;
 }  // namespace
+
+void SetPreTranslateHook(PreTranslateHook hook) {
+    preTranslate = hook;
+}
+
+bool PumpOneMessage(MSG& message) {
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+        return false;
+    }
+    if (preTranslate == nullptr || !preTranslate(message)) {
+        (void)TranslateMessage(&message);
+        (void)DispatchMessageA(&message);
+    }
+    return true;
+}
 
 void DispatchPendingMessages() {
     MSG head;

@@ -2,8 +2,22 @@
 // the window's thread; window handlers run inside them and may start nested waits or commands.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
+
+// The application's pre-translation of a queued message (keyboard navigation between the controls):
+// true when it consumed the message. Every message pump of the program gives it the first chance.
+using PreTranslateHook = bool (*)(MSG& message);
+void SetPreTranslateHook(PreTranslateHook hook);
+
+// One step of the program's message pump, shared by the main message loop and the responsive waits:
+// takes the next message of the thread's queue (waiting for one), gives the pre-translation hook the
+// first chance at it and, unless that consumed it, translates and dispatches it. False when the
+// message taken is WM_QUIT (left in `message`, wParam holding the exit code) or the queue cannot be
+// read.
+bool PumpOneMessage(MSG& message);
 
 // Hands every message already queued for the thread to its window, then returns. A WM_QUIT at the
 // head of the queue stops it and stays queued for the main message loop.
@@ -11,6 +25,10 @@ void DispatchPendingMessages();
 
 // DispatchPendingMessages, but only when keyboard or mouse-button input is waiting.
 void ProcessPendingInput();
+
+// Waits until `timer` is signalled, dispatching messages whenever any arrive. Returns when the
+// timer has expired, and also when the wait itself fails (a bad handle), never looping on it.
+void WaitForTimerDispatchingMessages(HANDLE timer);
 
 // Waits interval x unit on a waitable timer, dispatching messages whenever any arrive and spending
 // no processor time otherwise. Units: 0 or left out milliseconds, 1 seconds, 2 minutes, 3 hours, any

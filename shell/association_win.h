@@ -1,7 +1,34 @@
-// Binding .apk files to the program.
+// The Win32 half of binding file extensions to the program: the registry writes and the routine.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+#include "shell/association.h"
+
+// Opens root\keyPath for writing, or creates it with every missing key along the path, sets the
+// entry's value (a text with its terminating NUL counted, a number as 4 bytes) and closes the key.
+// False when the key can be neither opened nor created, or the value cannot be set.
+bool WriteRegistryValue(HKEY root, const std::string& keyPath, const RegistryEntry& entry);
+
+// A place for file-type keys: a root key and the path below it, empty or ending in a backslash.
+struct ClassesLocation {
+    HKEY root;
+    std::string prefix;
+};
+
+// The registry itself; by default HKEY_CLASSES_ROOT and HKEY_CURRENT_USER\Software\Classes.
+class SystemClassesRegistry final : public ClassesRegistry {
+  public:
+    SystemClassesRegistry(ClassesLocation root = {HKEY_CLASSES_ROOT, ""},
+                          ClassesLocation user = {HKEY_CURRENT_USER, "Software\\Classes\\"});
+    bool Write(ClassesStore store, const RegistryEntry& entry) override;
+
+  private:
+    ClassesLocation root_;
+    ClassesLocation user_;
+};
 
 // Click on 按钮7: binds .apk to this program (type "apk", icon ApkIconPath), silently.
 void RegisterApkAssociation();

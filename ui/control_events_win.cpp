@@ -2,44 +2,23 @@
 
 #include <utility>
 
-#include "app/workspace_win.h"
-#include "install/adb_install_win.h"
-#include "shell/association_win.h"
 #include "ui/controls_win.h"
-#include "ui/window_commands_win.h"
-#include "wsa/wsa_install_win.h"
 
 namespace {
 
-using enum ui::Routine;
-constexpr std::pair<ui::Routine, void (*)()> kRoutines[] = {
-    {PrepareWorkspace, ::PrepareWorkspace},         {RemoveAdbTools, ::RemoveAdbTools},
-    {ChooseWsaPackage, ::ChooseWsaPackage},         {SyncWsaPackagePath, ::SyncWsaPackagePath},
-    {OpenDownloadShare, ::OpenDownloadShare},       {InstallWsaPackage, ::InstallWsaPackage},
-    {ChooseApkPackage, ::ChooseApkPackage},         {SyncApkPackagePath, ::SyncApkPackagePath},
-    {InstallChosenApk, ::InstallChosenApk},         {RegisterApkAssociation, ::RegisterApkAssociation},
-    {InstallAppStore, ::InstallAppStore},           {OpenFirstAuthorPage, ::OpenFirstAuthorPage},
-    {OpenSecondAuthorPage, ::OpenSecondAuthorPage}, {RevealEasterEgg, ::RevealEasterEgg},
-};
-
-RoutineObserver routineObserver = nullptr;
+RoutineRunner routineRunner = nullptr;
 // The edit box the program is writing right now, whose own EN_CHANGE is not an event.
 int boxBeingWritten = 0;
 
 }  // namespace
 
-void SetRoutineObserver(RoutineObserver observer) {
-    routineObserver = observer;
+void SetRoutineRunner(RoutineRunner runner) {
+    routineRunner = runner;
 }
 
 void RunRoutine(ui::Routine routine) {
-    if (routine == ui::Routine::None || (routineObserver != nullptr && !routineObserver(routine))) {
-        return;
-    }
-    for (const auto& [name, procedure] : kRoutines) {
-        if (name == routine) {
-            procedure();
-        }
+    if (routine != ui::Routine::None && routineRunner != nullptr) {
+        routineRunner(routine);
     }
 }
 

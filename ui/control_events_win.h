@@ -3,9 +3,16 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/window_description.h"
 
-// Runs one routine of the program, synchronously.
+// What runs a routine of the window description. The window knows the routines only by name; the
+// program binds them to its features (app/) and tests to what they watch.
+using RoutineRunner = void (*)(ui::Routine routine);
+void SetRoutineRunner(RoutineRunner runner);
+
+// Runs one routine of the program through the runner, synchronously; None, or no runner, does nothing.
 void RunRoutine(ui::Routine routine);
 
 // Runs the routine bound to this event of this control, if any.
@@ -15,11 +22,5 @@ void RunControlEvent(int controlId, ui::Event event);
 // content-changed event (unless the program itself is writing the box, see SetEditText).
 void HandleControlCommand(int controlId, int notificationCode);
 
-// Lets a test see every routine the window is about to run, and keep it from running by returning
-// false (null: nobody watches, everything runs).
-using RoutineObserver = bool (*)(ui::Routine routine);
-void SetRoutineObserver(RoutineObserver observer);
-
-// The controls of the main window by id, filled as they are created and emptied when it is gone.
-void RegisterControl(int controlId, HWND window);
-void ForgetControls();
+// Replaces the whole content of an edit box. Its content-changed routine runs exactly once.
+void SetEditText(int controlId, const std::string& text);

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "ui/control_events_win.h"
+#include "base/window_text_win.h"
 #include "ui/ip_address.h"
 #include "ui/picture_box_win.h"
 
@@ -35,20 +35,7 @@ std::string GetEditText(int controlId) {
     if (box == nullptr) {
         return {};
     }
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(box, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void AppendEditText(int controlId, const std::string& text) {
-    HWND box = ControlWindow(controlId);
-    if (box == nullptr) {
-        return;
-    }
-    const int end = GetWindowTextLengthA(box);
-    (void)SendMessageA(box, EM_SETSEL, end, end);
-    (void)SendMessageA(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    (void)SendMessageA(box, EM_SCROLLCARET, 0, 0);
+    return WindowText(box);
 }
 
 std::string GetIpAddressText(int controlId) {

@@ -8,17 +8,15 @@
 
 #include "ui/control_ids.h"
 
+// The controls of the main window by id, filled as they are created and emptied when it is gone.
+void RegisterControl(int controlId, HWND window);
+void ForgetControls();
+
 // The control's window, or null.
 HWND ControlWindow(int controlId);
 
 // The current content of an edit box, as GBK text.
 std::string GetEditText(int controlId);
-
-// Replaces the whole content of an edit box. Its content-changed routine runs exactly once.
-void SetEditText(int controlId, const std::string& text);
-
-// Appends to an edit box and scrolls it to show the end (the install log).
-void AppendEditText(int controlId, const std::string& text);
 
 // The address of an IP box: "" when it is blank, else "%d.%d.%d.%d" (an empty field counts as 0).
 std::string GetIpAddressText(int controlId);
@@ -27,6 +25,3 @@ std::string GetIpAddressText(int controlId);
 void SetPicture(int controlId, const void* bytes, size_t size);
 
 void EnableControl(int controlId, bool enabled);
-
-// Asks the main window to destroy itself: a private message is posted, not acted on at once.
-void CloseMainWindow();

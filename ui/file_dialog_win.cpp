@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "ui/file_filter.h"
+#include "ui/file_dialog.h"
 #include "ui/main_window_win.h"
 
 FileDialog 通用对话框1{.filter = "安装文件(*.Msixbundle)|*.Msixbundle"};

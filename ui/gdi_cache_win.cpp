@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "app/owned_handle_win.h"
+#include "base/owned_handle_win.h"
 
 namespace {
 

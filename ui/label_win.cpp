@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/window_text_win.h"
 #include "ui/control_events_win.h"
 #include "ui/gdi_cache_win.h"
 #include "ui/paint_behind_win.h"
@@ -19,12 +20,6 @@ HFONT FontOf(HWND label) {
 
 const ui::ControlDescription* DescriptionOf(HWND label) {
     return reinterpret_cast<const ui::ControlDescription*>(GetWindowLongPtrA(label, GWLP_USERDATA));
-}
-
-std::string TextOf(HWND window) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // Without word wrap the text is one line centred vertically; with it, it is drawn from the top
@@ -46,7 +41,7 @@ void DrawLabel(HWND window, HDC dc, bool transparent) {
     } else {
         (void)FillRect(dc, &client, BrushFor(ResolveColour(label->backColour)));
     }
-    const std::string text = TextOf(window);
+    const std::string text = WindowText(window);
     HFONT font = FontOf(window);
     HGDIOBJ previousFont = SelectObject(dc, font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
     (void)SetBkMode(dc, TRANSPARENT);

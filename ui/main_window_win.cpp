@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "install/payload_win.h"
+#include "base/payload_win.h"
 #include "ui/control_events_win.h"
 #include "ui/control_factory_win.h"
 #include "ui/controls_win.h"

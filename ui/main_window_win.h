@@ -11,5 +11,8 @@ HWND CreateMainWindow(HINSTANCE instance);
 HWND MainWindow();
 
 // The application's pre-translation of a queued message (keyboard navigation between the
-// controls); true when it consumed the message. Every message pump of the program calls it.
+// controls); true when it consumed the message. The program hands it to every message pump.
 bool PreTranslateAppMessage(MSG& message);
+
+// Asks the main window to destroy itself: a private message is posted, not acted on at once.
+void CloseMainWindow();

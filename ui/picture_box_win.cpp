@@ -109,8 +109,3 @@ void ShowPictureInBox(HWND box, const void* bytes, size_t size) {
     }
     RepaintWithOverlappingSiblings(box);
 }
-
-bool PictureBoxHasPicture(HWND box) {
-    const PictureBoxState* state = StateOf(box);
-    return state != nullptr && state->picture.has_value();
-}

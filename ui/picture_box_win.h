@@ -13,6 +13,3 @@ bool RegisterPictureBoxClass(HINSTANCE instance);
 // Decodes the PNG or JPEG bytes and shows them in the box; bytes that cannot be decoded leave the
 // box without a picture (only its background shows).
 void ShowPictureInBox(HWND box, const void* bytes, size_t size);
-
-// Whether the box holds a picture now.
-bool PictureBoxHasPicture(HWND box);

@@ -5,7 +5,8 @@
 #include <shellapi.h>
 
 #include "app/program_state.h"
-#include "install/payload_win.h"
+#include "base/payload_win.h"
+#include "ui/control_events_win.h"
 #include "ui/controls_win.h"
 #include "ui/file_dialog_win.h"
 #include "ui/message_box_win.h"

@@ -1,6 +1,6 @@
 #include "ui/window_description.h"
 
-#include "install/payload.h"
+#include "base/payload.h"
 
 namespace ui {
 namespace {

@@ -1,9 +1,10 @@
 #include "wsa/wsa_install_win.h"
 
 #include "app/program_state.h"
+#include "process/run_program_win.h"
 #include "ui/controls_win.h"
 #include "ui/message_box_win.h"
-#include "wsa/powershell_command.h"
+#include "wsa/wsa_install.h"
 
 namespace {
 constexpr int kShowMaximized = 4;

@@ -16,10 +16,7 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "shell/association_plan.h"
 #include "shell/association_win.h"
-#include "shell/classes_registry.h"
-#include "shell/registry_write_win.h"
 
 namespace {
 

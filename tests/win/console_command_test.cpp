@@ -8,12 +8,23 @@
 #include <thread>
 #include <vector>
 
-#include "app/program_state.h"
 #include "helpers/numbered_lines.h"
+#include "process/console_command_empty_pipe_win.h"
 #include "runner_test_support_win.h"
 
 namespace {
 std::vector<std::string> seenChunks;
+// What this test binary's runner does on a pass that finds the pipe empty (the program's is empty).
+void (*emptyPipeStep)() = nullptr;
+}  // namespace
+
+void OnEmptyPipe() {
+    if (emptyPipeStep != nullptr) {
+        emptyPipeStep();
+    }
+}
+
+namespace {
 
 int32_t RecordChunk(const char* chunk) {
     seenChunks.emplace_back(chunk);
@@ -47,7 +58,7 @@ class RunConsoleCommandTest : public ::testing::Test {
   protected:
     void SetUp() override { seenChunks.clear(); }
     void TearDown() override {
-        SetEmptyPipeHook(nullptr);
+        emptyPipeStep = nullptr;
         OverrideInterpreterPrefix("");
         DrainThreadQueue();
     }
@@ -77,13 +88,13 @@ TEST_F(RunConsoleCommandTest, CollectsStandardOutputAndErrorInTheOrderWritten) {
 TEST_F(RunConsoleCommandTest, KeepsOutputWrittenBetweenAnEmptyLookAndTheInterpretersEnd) {
     // The first look finds the pipe empty; the command then writes everything and ends before the
     // runner gets to test the interpreter's end.
-    SetEmptyPipeHook([] {
+    emptyPipeStep = [] {
         static bool first = true;
         if (first) {
             first = false;
             Sleep(2000);
         }
-    });
+    };
     EXPECT_EQ(RunConsoleCommand(HelperCommand("interleave")), "out 1\nerr 1\nout 2\nerr 2\nout 3\nerr 3\n");
 }
 
@@ -174,7 +185,6 @@ TEST_F(RunConsoleCommandTest, ObserverAnsweringNonZeroEndsTheRunWithoutThatChunk
 }
 
 TEST_F(RunConsoleCommandTest, StartsCommandsInTheRunDirectoryWhateverTheCurrentDirectory) {
-    std::string savedRunDirectory = RunDirectory;
     char savedCurrent[MAX_PATH] = {};
     (void)GetCurrentDirectoryA(MAX_PATH, savedCurrent);
     std::string runFolder = TemporaryFolder("mossgate_run_dir");
@@ -182,15 +192,14 @@ TEST_F(RunConsoleCommandTest, StartsCommandsInTheRunDirectoryWhateverTheCurrentD
     std::string helperCopy = runFolder + "\\console_helper.exe";
     ASSERT_TRUE(CopyFileA(HelperPath().c_str(), helperCopy.c_str(), FALSE));
 
-    RunDirectory = runFolder;
+    SetCommandWorkingFolder(runFolder);
     ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));  // as a file dialog may leave it
     EXPECT_EQ(RunConsoleCommand("cd"), runFolder + "\r\n");
     EXPECT_EQ(RunConsoleCommand(".\\console_helper.exe say found"), "found\n");
 
-    RunDirectory.clear();
+    SetCommandWorkingFolder("");
     EXPECT_EQ(RunConsoleCommand("cd"), elsewhere + "\r\n");
 
-    RunDirectory = savedRunDirectory;
     (void)SetCurrentDirectoryA(savedCurrent);
     (void)DeleteFileA(helperCopy.c_str());
     (void)RemoveDirectoryA(runFolder.c_str());

@@ -8,15 +8,19 @@
 #include <png.h>
 
 #include "app/program_state.h"
+#include "app/routine_bindings_win.h"
+#include "process/responsive_delay_win.h"
 #include "ui/controls_win.h"
 #include "ui/file_dialog_win.h"
 #include "ui/main_window_win.h"
 
 namespace {
 
-bool RecordRoutine(ui::Routine routine) {
+void RecordRoutine(ui::Routine routine) {
     MainWindowTest::Ran().push_back(routine);
-    return MainWindowTest::Allowed().count(routine) != 0;
+    if (MainWindowTest::Allowed().count(routine) != 0) {
+        RunBoundRoutine(routine);
+    }
 }
 
 }  // namespace
@@ -40,7 +44,8 @@ void MainWindowTest::SetUp() {
     // The window's own small commands run; everything that reaches outside the window does not.
     Allowed() = {ui::Routine::SyncWsaPackagePath, ui::Routine::SyncApkPackagePath, ui::Routine::ChooseWsaPackage,
                  ui::Routine::ChooseApkPackage};
-    SetRoutineObserver(RecordRoutine);
+    SetRoutineRunner(RecordRoutine);
+    SetPreTranslateHook(PreTranslateAppMessage);
     WsaPackagePath.clear();
     ApkPackagePath.clear();
     通用对话框1.fileName.clear();
@@ -59,7 +64,7 @@ void MainWindowTest::TearDown() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetRoutineObserver(nullptr);
+    SetRoutineRunner(nullptr);
 }
 
 void MainWindowTest::Pump(DWORD milliseconds) {

@@ -19,7 +19,7 @@ struct StartState {
 };
 StartState atStart;
 
-bool NoteStartState(Routine routine) {
+void NoteStartState(Routine routine) {
     if (routine == Routine::PrepareWorkspace) {
         atStart.visible = IsWindowVisible(MainWindow()) != FALSE;
         atStart.missingControls = 0;
@@ -27,12 +27,11 @@ bool NoteStartState(Routine routine) {
             atStart.missingControls += ControlWindow(control.id) == nullptr ? 1 : 0;
         }
     }
-    return false;
 }
 
 TEST(MainWindowStart, RunsPrepareWorkspaceOnceWithAllControlsBeforeTheWindowIsShown) {
     atStart = {};
-    SetRoutineObserver(NoteStartState);
+    SetRoutineRunner(NoteStartState);
     HWND window = CreateMainWindow(GetModuleHandleA(nullptr));
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(atStart.visible);
@@ -44,7 +43,7 @@ TEST(MainWindowStart, RunsPrepareWorkspaceOnceWithAllControlsBeforeTheWindowIsSh
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetRoutineObserver(nullptr);
+    SetRoutineRunner(nullptr);
 }
 
 TEST_F(MainWindowTest, ButtonsOnThePagesRunTheirRoutines) {

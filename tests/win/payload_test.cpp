@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "install/payload_win.h"
+#include "base/payload_win.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "wsa/powershell_command.h"
+#include "wsa/wsa_install.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 
 #include <thread>
 
-#include "process/timer_wait_win.h"
 #include "runner_test_support_win.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "wsa/wsa_install_win.h"
+#include "process/run_program_win.h"
 
 namespace {
 

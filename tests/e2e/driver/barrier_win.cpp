@@ -21,7 +21,7 @@ bool InputBarrier::Install(HANDLE process, DWORD pid, DWORD thread, std::string&
     process_ = process;
     wchar_t name[64];
     swprintf(name, 64, L"%ls%lu", kBarrierEventPrefix, static_cast<unsigned long>(pid));
-    event_ = UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, name));
+    event_ = OwnedKernelHandle(CreateEventW(nullptr, TRUE, FALSE, name));
     if (!event_) {
         error = "CreateEvent failed (error " + std::to_string(GetLastError()) + ")";
         return false;
@@ -57,7 +57,7 @@ void InputBarrier::Remove() {
     if (library_)
         (void)FreeLibrary(library_);
     library_ = nullptr;
-    event_.Reset();
+    event_.reset();
     thread_ = 0;
     process_ = nullptr;
 }
@@ -65,7 +65,7 @@ void InputBarrier::Remove() {
 bool InputBarrier::Pass(Behind behind, DWORD timeoutMs) {
     if (!hook_)
         return false;
-    (void)ResetEvent(event_.Get());
+    (void)ResetEvent(event_.get());
     if (behind == Behind::Keyboard) {
         INPUT input = {};
         input.type = INPUT_KEYBOARD;
@@ -89,6 +89,6 @@ bool InputBarrier::Pass(Behind behind, DWORD timeoutMs) {
         if (!PostThreadMessageW(thread_, barrier, 0, 0))
             return false;
     }
-    HANDLE handles[2] = {event_.Get(), process_};
+    HANDLE handles[2] = {event_.get(), process_};
     return WaitForMultipleObjects(process_ ? 2 : 1, handles, FALSE, timeoutMs) == WAIT_OBJECT_0;
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/e2e/driver/handle_win.h"
+#include "base/owned_handle_win.h"
 
 class InputBarrier {
   public:
@@ -33,7 +33,7 @@ class InputBarrier {
     HHOOK hook_ = nullptr;
     HHOOK mouseHook_ = nullptr;
     HMODULE library_ = nullptr;
-    UniqueHandle event_;
+    OwnedKernelHandle event_;
     DWORD thread_ = 0;
     HANDLE process_ = nullptr;  // not owned: the session's
 };

@@ -27,10 +27,10 @@ JsonValue Terminate(Session&, const Arguments& arguments) {
     }
     const UINT exitCode = static_cast<UINT>(arguments.IntOption("code", 1).value_or(1));
     JsonValue ended = JsonValue::MakeArray();
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    OwnedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {sizeof(entry)};
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry)) {
+    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         const DWORD id = entry.th32ProcessID;
         if (id == GetCurrentProcessId())
             continue;
@@ -39,9 +39,9 @@ JsonValue Terminate(Session&, const Arguments& arguments) {
             (!under.empty() && !IsUnder(path, under))) {
             continue;
         }
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (process && TerminateProcess(process.Get(), exitCode)) {
-            (void)WaitForSingleObject(process.Get(), 5000);
+        OwnedKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process && TerminateProcess(process.get(), exitCode)) {
+            (void)WaitForSingleObject(process.get(), 5000);
             ended.Append(static_cast<unsigned long>(id));
         }
     }

@@ -38,10 +38,10 @@ JsonValue Detach(Session& session, const Arguments&) {
 JsonValue ListProcesses(Session&, const Arguments& arguments) {
     const std::string image = arguments.Option("image");
     JsonValue list = JsonValue::MakeArray();
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    OwnedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {sizeof(entry)};
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry)) {
+    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         std::string path = ProcessImagePath(entry.th32ProcessID);
         if (!ImageMatches(path, image))
             continue;

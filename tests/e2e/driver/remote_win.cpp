@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/e2e/driver/handle_win.h"
+#include "base/owned_handle_win.h"
 #include "tests/e2e/driver/session_win.h"
 
 RemoteBuffer::RemoteBuffer(HANDLE process, size_t size, DWORD protection) : process_(process), size_(size) {
@@ -39,11 +39,11 @@ namespace {
 
 // Base address of a module in another process, or null.
 BYTE* RemoteModuleBase(DWORD pid, const wchar_t* moduleName) {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
+    OwnedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
     if (!snapshot)
         return nullptr;
     MODULEENTRY32W entry = {sizeof(entry)};
-    for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry)) {
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry)) {
         if (_wcsicmp(entry.szModule, moduleName) == 0)
             return entry.modBaseAddr;
     }
@@ -103,14 +103,14 @@ bool RemoteGetFont(HANDLE process, DWORD pid, HWND window, HFONT& font, LOGFONTA
     unsigned char zeros[kLogFontOffset + sizeof(LOGFONTA) - kFontOffset] = {};
     memory.Write(zeros, sizeof(zeros), kFontOffset);
 
-    UniqueHandle thread(CreateRemoteThread(process, nullptr, 0,
+    OwnedKernelHandle thread(CreateRemoteThread(process, nullptr, 0,
                                            reinterpret_cast<LPTHREAD_START_ROUTINE>(memory.Address(kCodeOffset)),
                                            nullptr, 0, nullptr));
     if (!thread) {
         error = "CreateRemoteThread failed (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    if (WaitForSingleObject(thread.Get(), 5000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(thread.get(), 5000) != WAIT_OBJECT_0) {
         // The thread may still use the memory: leave it allocated rather than free it under its feet.
         error = "the font query in the program's process did not finish";
         memory.Abandon();
@@ -122,7 +122,7 @@ bool RemoteGetFont(HANDLE process, DWORD pid, HWND window, HFONT& font, LOGFONTA
     if (font == nullptr)
         return true;
     DWORD result = 0;
-    (void)GetExitCodeThread(thread.Get(), &result);
+    (void)GetExitCodeThread(thread.get(), &result);
     if (result == 0) {
         error = "GetObjectA failed in the program's process for font " + std::to_string(fontValue);
         return false;

@@ -127,11 +127,11 @@ struct ProcessEntry {
 
 std::vector<ProcessEntry> Processes() {
     std::vector<ProcessEntry> list;
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    OwnedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
         return list;
     PROCESSENTRY32W entry = {sizeof(entry)};
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         list.push_back({entry.th32ProcessID, ProcessImagePath(entry.th32ProcessID)});
     }
     return list;
@@ -180,12 +180,12 @@ DWORD ProcessIdOf(HWND window) {
 }
 
 std::string ProcessImagePath(DWORD pid) {
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    OwnedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return {};
     wchar_t path[MAX_PATH * 4] = {};
     DWORD size = MAX_PATH * 4;
-    if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size))
+    if (!QueryFullProcessImageNameW(process.get(), 0, path, &size))
         return {};
     return WideToUtf8(std::wstring(path, size));
 }
@@ -254,7 +254,7 @@ JsonValue Session::Attach(const TargetSelector& selector, DWORD timeoutMs) {
             HWND window = selector.needWindow ? FindMainWindow(pid, selector.windowClass, selector.needVisible) : nullptr;
             if (selector.needWindow && window == nullptr)
                 continue;
-            UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+            OwnedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
             if (!process)
                 continue;
             pid_ = pid;
@@ -288,7 +288,7 @@ void Session::Detach() {
     barrierError_.clear();
     pid_ = 0;
     main_ = nullptr;
-    process_.Reset();
+    process_.reset();
 }
 
 DWORD Session::Pid() const {
@@ -300,7 +300,7 @@ DWORD Session::Pid() const {
 HANDLE Session::Process() const {
     if (!pid_)
         throw DriverError("not attached: send attach first");
-    return process_.Get();
+    return process_.get();
 }
 
 HWND Session::MainWindowOrNull() {
@@ -326,7 +326,7 @@ bool Session::Sync(InputBarrier::Behind behind, DWORD timeoutMs) {
         return false;
     if (!barrier_.Installed() && barrierError_.empty()) {
         DWORD thread = GetWindowThreadProcessId(main, nullptr);
-        if (!barrier_.Install(process_.Get(), pid_, thread, barrierError_)) {
+        if (!barrier_.Install(process_.get(), pid_, thread, barrierError_)) {
             if (barrierError_.empty())
                 barrierError_ = "the input barrier could not be set up";
         }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/barrier_win.h"
-#include "tests/e2e/driver/handle_win.h"
+#include "base/owned_handle_win.h"
 #include "tests/e2e/driver/json_value.h"
 
 // A failed command: its text is the "error" of the answer.
@@ -51,7 +51,7 @@ class Session {
     TargetSelector spec_;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
-    UniqueHandle process_;
+    OwnedKernelHandle process_;
 };
 
 // Window helpers that need no session.

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "install/payload_win.h"
+#include "base/payload_win.h"
 
 namespace {
 

@@ -1,0 +1,9 @@
+#include "process/console_command.h"
+
+namespace {
+constexpr uint32_t kNtPlatformId = 2;
+}  // namespace
+
+std::string InterpreterPrefix(uint32_t platformId) {
+    return platformId == kNtPlatformId ? "cmd.exe /c " : "command.com /c ";
+}

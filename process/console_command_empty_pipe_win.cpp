@@ -1,0 +1,3 @@
+#include "process/console_command_empty_pipe_win.h"
+
+void OnEmptyPipe() {}

@@ -1,9 +1,0 @@
-#include "process/interpreter_prefix.h"
-
-namespace {
-constexpr uint32_t kNtPlatformId = 2;
-}  // namespace
-
-std::string InterpreterPrefix(uint32_t platformId) {
-    return platformId == kNtPlatformId ? "cmd.exe /c " : "command.com /c ";
-}
