@@ -10,20 +10,35 @@
 void RunBoundRoutine(ui::Routine routine) {
     using enum ui::Routine;
     switch (routine) {
-        case None: return;
-        case PrepareWorkspace: return ::PrepareWorkspace();
-        case RemoveAdbTools: return ::RemoveAdbTools();
-        case ChooseWsaPackage: return ::ChooseWsaPackage();
-        case SyncWsaPackagePath: return ::SyncWsaPackagePath();
-        case OpenDownloadShare: return ::OpenDownloadShare();
-        case InstallWsaPackage: return ::InstallWsaPackage();
-        case ChooseApkPackage: return ::ChooseApkPackage();
-        case SyncApkPackagePath: return ::SyncApkPackagePath();
-        case InstallChosenApk: return ::InstallChosenApk();
-        case RegisterApkAssociation: return ::RegisterApkAssociation();
-        case InstallAppStore: return ::InstallAppStore();
-        case OpenFirstAuthorPage: return ::OpenFirstAuthorPage();
-        case OpenSecondAuthorPage: return ::OpenSecondAuthorPage();
-        case RevealEasterEgg: return ::RevealEasterEgg();
+        case None:
+            return;
+        case PrepareWorkspace:
+            return ::PrepareWorkspace();
+        case RemoveAdbTools:
+            return ::RemoveAdbTools();
+        case ChooseWsaPackage:
+            return ::ChooseWsaPackage();
+        case SyncWsaPackagePath:
+            return ::SyncWsaPackagePath();
+        case OpenDownloadShare:
+            return ::OpenDownloadShare();
+        case InstallWsaPackage:
+            return ::InstallWsaPackage();
+        case ChooseApkPackage:
+            return ::ChooseApkPackage();
+        case SyncApkPackagePath:
+            return ::SyncApkPackagePath();
+        case InstallChosenApk:
+            return ::InstallChosenApk();
+        case RegisterApkAssociation:
+            return ::RegisterApkAssociation();
+        case InstallAppStore:
+            return ::InstallAppStore();
+        case OpenFirstAuthorPage:
+            return ::OpenFirstAuthorPage();
+        case OpenSecondAuthorPage:
+            return ::OpenSecondAuthorPage();
+        case RevealEasterEgg:
+            return ::RevealEasterEgg();
     }
 }

@@ -11,13 +11,3 @@ bool IsLeadByte(char byte, LeadBytes rule) {
 size_t CharacterLength(std::string_view text, size_t at, LeadBytes rule) {
     return IsLeadByte(text[at], rule) && at + 1 < text.size() ? 2 : 1;
 }
-
-size_t FindLastCharacter(std::string_view text, char wanted, LeadBytes rule) {
-    size_t found = std::string_view::npos;
-    ForEachCharacter(text, rule, [&](size_t at, size_t length) {
-        if (length == 1 && text[at] == wanted) {
-            found = at;
-        }
-    });
-    return found;
-}

@@ -27,6 +27,3 @@ void ForEachCharacter(std::string_view text, LeadBytes rule, Visit visit) {
         at += length;
     }
 }
-
-// The index of the last single-byte character equal to `wanted`, or npos.
-size_t FindLastCharacter(std::string_view text, char wanted, LeadBytes rule);

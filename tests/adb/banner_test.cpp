@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "adb/banner.h"
-#include "adb/install_service.h"
+#include "adb/protocol/banner.h"
+#include "adb/protocol/install_service.h"
 
 namespace adb {
 namespace {

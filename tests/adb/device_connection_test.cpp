@@ -4,9 +4,10 @@
 #include <functional>
 #include <vector>
 
-#include "adb/device_connection.h"
-#include "adb/public_key.h"
-#include "adb/rsa_key.h"
+#include "adb/client/device_connection.h"
+#include "adb/keys/public_key.h"
+#include "adb/keys/rsa_key.h"
+#include "tools/device_simulator/device_crypto.h"
 
 namespace adb {
 namespace {
@@ -123,7 +124,7 @@ TEST(Handshake, OffersThePublicKeyAfterARefusedSignatureAndWaitsForTheUser) {
     EXPECT_EQ(sent[0].header.arg0, kVersionSkipChecksum);
     EXPECT_EQ(sent[0].header.arg1, kMaxPayload);
     EXPECT_EQ(sent[0].payload, HostBanner(ClientFeatures()));
-    EXPECT_TRUE(VerifyTokenSignature(key->PublicKeyBlob(), std::string(20, 'b'), sent[1].payload));
+    EXPECT_TRUE(simulator::VerifyTokenSignature(key->PublicKeyBlob(), std::string(20, 'b'), sent[1].payload));
     EXPECT_EQ(sent[2].payload, FormatPublicKeyLine(key->PublicKeyBlob(), "me@pc") + '\0');
     for (const Sent& message : sent) {
         EXPECT_EQ(message.header.dataCheck, PayloadChecksum(message.payload));  // sent before the device's CNXN

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "adb/connect_target.h"
-#include "adb/install_service.h"
-#include "adb/sync_framing.h"
+#include "adb/client/connect_target.h"
+#include "adb/protocol/install_service.h"
+#include "adb/protocol/sync_framing.h"
 
 namespace adb {
 namespace {

@@ -5,8 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "adb/public_key.h"
-#include "adb/rsa_key.h"
+#include "adb/keys/public_key.h"
+#include "adb/keys/rsa_key.h"
+#include "tools/device_simulator/device_crypto.h"
 
 namespace adb {
 namespace {
@@ -104,8 +105,8 @@ TEST(TokenSignature, IsPkcs1OverTheTokenAsASha1DigestAndVerifies) {
     std::optional<std::string> signature = key->SignToken(token);
     ASSERT_TRUE(signature);
     ASSERT_EQ(signature->size(), kSignatureSize);
-    EXPECT_TRUE(VerifyTokenSignature(key->PublicKeyBlob(), token, *signature));
-    EXPECT_FALSE(VerifyTokenSignature(key->PublicKeyBlob(), "0123456789abcdefghiJ", *signature));
+    EXPECT_TRUE(simulator::VerifyTokenSignature(key->PublicKeyBlob(), token, *signature));
+    EXPECT_FALSE(simulator::VerifyTokenSignature(key->PublicKeyBlob(), "0123456789abcdefghiJ", *signature));
 
     // Undo the signature with the public key: 00 01 FF.. 00, SHA-1 DigestInfo, then the token itself.
     std::optional<PublicKeyNumbers> numbers = DecodePublicKeyBlob(key->PublicKeyBlob());
@@ -133,10 +134,10 @@ TEST(TokenSignature, RefusesTokensOfAnotherSizeAndOtherKeys) {
     std::string error;
     std::unique_ptr<RsaKey> other = RsaKey::Generate(&error);
     ASSERT_TRUE(other) << error;
-    std::string token = RandomBytes(kAuthTokenSize);
+    std::string token = simulator::RandomToken();
     ASSERT_EQ(token.size(), kAuthTokenSize);
-    EXPECT_FALSE(VerifyTokenSignature(key->PublicKeyBlob(), token, *other->SignToken(token)));
-    EXPECT_TRUE(VerifyTokenSignature(other->PublicKeyBlob(), token, *other->SignToken(token)));
+    EXPECT_FALSE(simulator::VerifyTokenSignature(key->PublicKeyBlob(), token, *other->SignToken(token)));
+    EXPECT_TRUE(simulator::VerifyTokenSignature(other->PublicKeyBlob(), token, *other->SignToken(token)));
 }
 
 }  // namespace

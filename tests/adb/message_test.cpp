@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "adb/message.h"
+#include "adb/protocol/message.h"
 
 namespace adb {
 namespace {

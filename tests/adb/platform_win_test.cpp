@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "adb/client_platform_win.h"
+#include "adb/win/client_platform_win.h"
 
 namespace adb {
 namespace {
@@ -44,8 +44,8 @@ std::vector<BYTE> CurrentUserSid() {
 
 TEST_F(WindowsPlatform, PrivateKeyFileGrantsAccessToTheUserAlone) {
     std::string error;
-    ASSERT_TRUE(platform_.WriteUserFile("adbkey", "secret", true, &error)) << error;
-    std::string path = platform_.UserFilePath("adbkey");
+    ASSERT_TRUE(platform_.Files().WriteUserFile("adbkey", "secret", true, &error)) << error;
+    std::string path = platform_.Files().UserFilePath("adbkey");
     EXPECT_EQ(path, home_ + "\\.android\\adbkey");
     DWORD needed = 0;
     (void)GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
@@ -76,16 +76,16 @@ TEST_F(WindowsPlatform, PrivateKeyFileGrantsAccessToTheUserAlone) {
     }
     FreeSid(system);
     EXPECT_TRUE(userAllowed);
-    EXPECT_EQ(platform_.ReadUserFile("adbkey").value_or(""), "secret");
+    EXPECT_EQ(platform_.Files().ReadUserFile("adbkey").value_or(""), "secret");
 }
 
 TEST_F(WindowsPlatform, UserFilesAreReplacedWhole) {
     std::string error;
-    ASSERT_TRUE(platform_.WriteUserFile("plain", "a much longer first text", false, &error)) << error;
-    ASSERT_TRUE(platform_.WriteUserFile("plain", "short", false, &error)) << error;
-    EXPECT_EQ(platform_.ReadUserFile("plain").value_or(""), "short");
-    platform_.RemoveUserFile("plain");
-    EXPECT_FALSE(platform_.ReadUserFile("plain"));
+    ASSERT_TRUE(platform_.Files().WriteUserFile("plain", "a much longer first text", false, &error)) << error;
+    ASSERT_TRUE(platform_.Files().WriteUserFile("plain", "short", false, &error)) << error;
+    EXPECT_EQ(platform_.Files().ReadUserFile("plain").value_or(""), "short");
+    platform_.Files().RemoveUserFile("plain");
+    EXPECT_FALSE(platform_.Files().ReadUserFile("plain"));
 }
 
 TEST_F(WindowsPlatform, PackageErrorsAreWordedAsTheCLibraryWouldAndFilesAreReadInPieces) {
@@ -94,8 +94,8 @@ TEST_F(WindowsPlatform, PackageErrorsAreWordedAsTheCLibraryWouldAndFilesAreReadI
     EXPECT_EQ(error, "No such file or directory");
     EXPECT_FALSE(platform_.OpenPackage(home_, &error));
     EXPECT_EQ(error, "Is a directory");
-    ASSERT_TRUE(platform_.WriteUserFile("plain", std::string(3000, 'p'), false, &error));
-    std::unique_ptr<PackageFile> file = platform_.OpenPackage(platform_.UserFilePath("plain"), &error);
+    ASSERT_TRUE(platform_.Files().WriteUserFile("plain", std::string(3000, 'p'), false, &error));
+    std::unique_ptr<PackageFile> file = platform_.OpenPackage(platform_.Files().UserFilePath("plain"), &error);
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(file->Size(), 3000u);
     char piece[1024];

@@ -1,6 +1,8 @@
 """The main window as the user meets it: frame, size and place, the tab pages and every control on them with its
 place, text and font, page switching, and keyboard navigation. Saves a screenshot of each page under build/."""
 
+import json
+import os
 import subprocess
 
 import harness
@@ -12,45 +14,65 @@ WS_TABSTOP = 0x00010000
 BUTTON, EDIT, IP = "Button", "Edit", "SysIPAddress32"
 LABEL, CLEAR_LABEL, PICTURE = "MossgateLabel", "MossgateTransparentLabel", "MossgatePicture"
 
-# name: (class, left, top, width, height, text); places relative to the tab control (the pages' parent).
+# name: (class, text): what a user sees on each page. The places come from the window description itself.
 PAGES = {
     "WSA安装": {
-        "图片框2": (PICTURE, 24, 48, 112, 112, ""),
-        "透明标签1": (CLEAR_LABEL, 144, 48, 168, 56, "Windows Subsystem for Android"),
-        "透明标签8": (CLEAR_LABEL, 152, 104, 144, 24, "还没下载？戳我去下载"),
-        "按钮1": (BUTTON, 168, 128, 136, 32, "选择安装包位置"),
-        "透明标签2": (CLEAR_LABEL, 24, 184, 80, 24, "安装包位置:"),
-        "编辑框1": (EDIT, 24, 216, 288, 24, ""),
-        "按钮2": (BUTTON, 168, 264, 136, 40, "安装"),
+        "图片框2": (PICTURE, ""),
+        "透明标签1": (CLEAR_LABEL, "Windows Subsystem for Android"),
+        "透明标签8": (CLEAR_LABEL, "还没下载？戳我去下载"),
+        "按钮1": (BUTTON, "选择安装包位置"),
+        "透明标签2": (CLEAR_LABEL, "安装包位置:"),
+        "编辑框1": (EDIT, ""),
+        "按钮2": (BUTTON, "安装"),
     },
     "APK安装": {
-        "透明标签3": (CLEAR_LABEL, 24, 32, 272, 24, "使用前请打开开发者模式，再从此界面打开“文件”"),
-        "图片框3": (PICTURE, 16, 64, 288, 48, ""),
-        "透明标签4": (CLEAR_LABEL, 24, 128, 48, 24, "IP地址:"),
-        "IP编辑框1": (IP, 72, 128, 144, 24, None),
-        "透明标签5": (CLEAR_LABEL, 224, 128, 8, 24, ":"),
-        "编辑框3": (EDIT, 240, 128, 64, 24, "58526"),
-        "透明标签6": (CLEAR_LABEL, 24, 168, 48, 24, "APK路径:"),
-        "编辑框4": (EDIT, 80, 168, 168, 24, ""),
-        "按钮3": (BUTTON, 256, 168, 56, 24, "选择"),
-        "标签1": (LABEL, 24, 192, 192, 16, "(路径尽量是英文路径)"),
-        "按钮4": (BUTTON, 24, 216, 88, 32, "安装"),
-        "按钮7": (BUTTON, 120, 216, 96, 32, "关联APK"),
-        "按钮8": (BUTTON, 224, 216, 96, 32, "安装酷安"),
-        "编辑框2": (EDIT, 16, 256, 304, 96, ""),
+        "透明标签3": (CLEAR_LABEL, "使用前请打开开发者模式，再从此界面打开“文件”"),
+        "图片框3": (PICTURE, ""),
+        "透明标签4": (CLEAR_LABEL, "IP地址:"),
+        "IP编辑框1": (IP, None),
+        "透明标签5": (CLEAR_LABEL, ":"),
+        "编辑框3": (EDIT, "58526"),
+        "透明标签6": (CLEAR_LABEL, "APK路径:"),
+        "编辑框4": (EDIT, ""),
+        "按钮3": (BUTTON, "选择"),
+        "标签1": (LABEL, "(路径尽量是英文路径)"),
+        "按钮4": (BUTTON, "安装"),
+        "按钮7": (BUTTON, "关联APK"),
+        "按钮8": (BUTTON, "安装酷安"),
+        "编辑框2": (EDIT, ""),
     },
     "关于": {
-        "透明标签7": (CLEAR_LABEL, 8, 32, 304, 56,
-                  "觉得还不错的话就关注墨羽，支持一下吧（记得把N-WAVE其他几个也给关注了哦）"),
-        "图片框4": (PICTURE, 24, 40, 304, 40, ""),
-        "按钮6": (BUTTON, 16, 88, 136, 32, "关注up"),
-        "按钮5": (BUTTON, 176, 88, 128, 32, "关注墨羽"),
-        "透明标签9": (CLEAR_LABEL, 8, 176, 200, 56, None),
-        "图片框5": (PICTURE, 168, 200, 152, 144, ""),
-        "标签2": (LABEL, 8, 320, 104, 32, "有彩蛋哦(小声BB)"),
+        "透明标签7": (CLEAR_LABEL, "觉得还不错的话就关注墨羽，支持一下吧（记得把N-WAVE其他几个也给关注了哦）"),
+        "图片框4": (PICTURE, ""),
+        "按钮6": (BUTTON, "关注up"),
+        "按钮5": (BUTTON, "关注墨羽"),
+        "透明标签9": (CLEAR_LABEL, None),
+        "图片框5": (PICTURE, ""),
+        "标签2": (LABEL, "有彩蛋哦(小声BB)"),
     },
 }
 SCREENSHOTS = {"WSA安装": "page-wsa.png", "APK安装": "page-apk.png", "关于": "page-about.png"}
+
+
+# The control kinds of the description and the window classes that realise them.
+CLASS_OF_KIND = {"PushButton": BUTTON, "EditBox": EDIT, "IpAddressBox": IP, "Label": LABEL,
+                 "TransparentLabel": CLEAR_LABEL, "PictureBox": PICTURE, "TabControl": "SysTabControl32"}
+
+
+def window_description():
+    """The description's frame and controls, as the program's own code holds them."""
+    lines = subprocess.run([os.environ["MOSSGATE_DESCRIBE_WINDOW"]], stdout=subprocess.PIPE, check=True,
+                           timeout=60).stdout.decode("gbk").splitlines()
+    frame = json.loads(lines[0])
+    return frame, {control["name"]: control for control in map(json.loads, lines[1:])}
+
+
+FRAME, DESCRIBED = window_description()
+
+
+def described_place(name):
+    control = DESCRIBED[name]
+    return control["left"], control["top"], control["width"], control["height"]
 
 
 def screen_size():
@@ -79,9 +101,10 @@ class MainWindowTest(harness.E2ETestCase):
         self.assertEqual(window["title"], "")
         self.assertIsNone(window["owner"])
         rect = window["rect"]
-        self.assertEqual((rect["width"], rect["height"]), (355, 516))
+        size = FRAME["window"]["width"], FRAME["window"]["height"]
+        self.assertEqual((rect["width"], rect["height"]), size)
         width, height = screen_size()
-        self.assertEqual((rect["left"], rect["top"]), ((width - 355) // 2, (height - 516) // 2))
+        self.assertEqual((rect["left"], rect["top"]), ((width - size[0]) // 2, (height - size[1]) // 2))
         for style in ("WS_CAPTION", "WS_SYSMENU", "WS_MINIMIZEBOX", "WS_CLIPCHILDREN"):
             self.assertIn(style, window["styles"])
         self.assertFalse(window["style"] & WS_MAXIMIZEBOX)
@@ -102,13 +125,14 @@ class MainWindowTest(harness.E2ETestCase):
 
     def test_banner_and_tab_control_with_three_pages_the_first_current(self):
         d = self.driver
-        self.assertEqual(place(d.info("图片框1")), (-8, 0, 360, 112))
+        self.assertEqual(place(d.info("图片框1")), described_place("图片框1"))
         self.assertEqual(d.info("图片框1")["class"], PICTURE)
         tab = d.info("选择夹1")
         self.assertEqual(tab["class"], "SysTabControl32")
-        self.assertEqual(place(tab), (8, 120, 336, 360))
+        self.assertEqual(place(tab), described_place("选择夹1"))
         pages = d.tab("选择夹1")
         self.assertEqual(pages["items"], list(PAGES))
+        self.assertEqual(pages["items"], FRAME["pages"])
         self.assertEqual(pages["current"], 0)
 
     def test_every_control_at_its_place_with_its_text_and_only_its_page_shown(self):
@@ -116,10 +140,13 @@ class MainWindowTest(harness.E2ETestCase):
         for index, (page, controls) in enumerate(PAGES.items()):
             with self.subTest(page=page):
                 self.assertEqual(d.tab_select("选择夹1", page)["current"], index)
-                for name, (kind, left, top, width, height, text) in controls.items():
+                described = [name for name, control in DESCRIBED.items() if control["page"] == index]
+                self.assertCountEqual(controls, described)
+                for name, (kind, text) in controls.items():
                     info = d.info(name)
                     self.assertEqual(info["class"], kind, name)
-                    self.assertEqual(place(info), (left, top, width, height), name)
+                    self.assertEqual(CLASS_OF_KIND[DESCRIBED[name]["kind"]], kind, name)
+                    self.assertEqual(place(info), described_place(name), name)
                     self.assertEqual(info["parent_name"], "选择夹1", name)
                     self.assertTrue(info["visible"] and info["enabled"], name)
                     if text is not None:

@@ -14,7 +14,8 @@ import harness
 sys.path.insert(0, os.path.join(harness.SOURCE_DIR, "tests", "adb"))
 import adb_rig  # noqa: E402  (the simulator and package helpers of the toolkit's own tests)
 
-adb_rig.SIMULATOR = adb_rig.SIMULATOR or os.path.join(harness.BUILD_DIR, "adb", "adb_device_simulator")
+adb_rig.SIMULATOR = adb_rig.SIMULATOR or os.path.join(harness.BUILD_DIR, "tools", "device_simulator",
+                                                      "adb_device_simulator")
 # Where WSA listens; the app-store button and the command line (the boxes' initial contents) use it.
 WSA_PORT = 58526
 MIB = 1024 * 1024

@@ -99,23 +99,4 @@ TEST(WsaInstallCommandLine, PowerShellReadsEveryPathAsOneQuotedArgument) {
     ExpectPowerShellReadsThePathWhole("C:\\\xB0\xA1\xAE\x80\\\x81\x60\x81\x5C\x81\x7C.Msixbundle");
 }
 
-TEST(WsaInstallCommandLine, WithoutTheSingleQuotesPowerShellWouldSplitThePath) {
-    // What the line used to be: the system drops the double quotes and PowerShell gets two words.
-    const std::vector<std::wstring> words =
-        SplitLikeTheSystem(L"powershell add-appxpackage \"C:\\My Files\\wsa.Msixbundle\"\r\ntime out (5000)");
-    ASSERT_GE(words.size(), 3u);
-    EXPECT_EQ(words[2].find(L'"'), std::wstring::npos);
-    EXPECT_FALSE(IsPowerShellSingleQuote(words[2][0]));
-}
-
-TEST(WsaInstallCommandLine, TypographicQuotesReachPowerShellAsQuotes) {
-    // Why ‘ and ’ must be doubled: the system turns their GBK bytes into U+2018 and U+2019.
-    EXPECT_EQ(Widen("\xA1\xAE\xA1\xAF"), std::wstring(L"\x2018\x2019"));
-    const SingleQuoted undoubled =
-        ReadSingleQuotedString(Widen("'a\xA1\xAF"
-                                     "b'"));
-    EXPECT_TRUE(undoubled.closed);
-    EXPECT_EQ(undoubled.value, L"a");
-}
-
 }  // namespace

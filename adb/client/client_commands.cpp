@@ -1,0 +1,206 @@
+#include "adb/client/client_commands.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "adb/client/connect_target.h"
+#include "adb/client/device_connection.h"
+#include "adb/client/package_installer.h"
+#include "adb/keys/user_key.h"
+#include "adb/protocol/smart_socket.h"
+
+namespace adb {
+namespace {
+
+constexpr const char* kDeviceListFile = "mossgate-devices";
+constexpr int kTcpConnectTimeoutMs = 10000;
+constexpr int kServerTimeoutMs = 5000;
+// The real server gives a device 10 s to answer the handshake.
+constexpr int kHandshakeTimeoutMs = 10000;
+// Time for the user to answer the device's "Allow USB debugging?" prompt.
+constexpr int kDefaultAuthWaitMs = 60000;
+
+// A wait in seconds from the environment (0..3600), else the default in milliseconds.
+int WaitSetting(ClientPlatform& platform, const char* name, int defaultMs) {
+    if (std::optional<std::string> seconds = platform.Environment(name)) {
+        char* end = nullptr;
+        long value = std::strtol(seconds->c_str(), &end, 10);
+        if (end != seconds->c_str() && *end == '\0' && value >= 0 && value <= 3600) {
+            return static_cast<int>(value * 1000);
+        }
+    }
+    return defaultMs;
+}
+
+std::vector<std::string> RememberedDevices(ClientPlatform& platform) {
+    std::optional<std::string> text = platform.Files().ReadUserFile(kDeviceListFile);
+    return text ? ParseDeviceList(*text) : std::vector<std::string>();
+}
+
+void SaveDevices(ClientPlatform& platform, const std::vector<std::string>& serials) {
+    std::string error;
+    if (!platform.Files().WriteUserFile(kDeviceListFile, FormatDeviceList(serials), false, &error)) {
+        platform.Print(OutputStream::kStderr,
+                       "adb: cannot write " + platform.Files().UserFilePath(kDeviceListFile) + ": " + error + "\n");
+    }
+}
+
+void Remember(ClientPlatform& platform, const std::string& serial, bool remember) {
+    std::vector<std::string> serials = RememberedDevices(platform);
+    auto found = std::find(serials.begin(), serials.end(), serial);
+    if (remember == (found != serials.end())) {
+        return;
+    }
+    if (remember) {
+        serials.push_back(serial);
+    } else {
+        serials.erase(found);
+    }
+    SaveDevices(platform, serials);
+}
+
+struct OpenedDevice {
+    HandshakeOutcome outcome = HandshakeOutcome::kConnectionLost;
+    TcpConnectResult tcp;
+    std::unique_ptr<DeviceConnection> connection;
+};
+
+OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target) {
+    OpenedDevice opened;
+    opened.tcp = platform.ConnectTcp(target.host, target.port, kTcpConnectTimeoutMs);
+    if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
+        return opened;
+    }
+    UserKey userKey = LoadOrCreateUserKey(platform.Files());
+    if (!userKey.problems.empty()) {
+        platform.Print(OutputStream::kStderr, userKey.problems);
+    }
+    HandshakeSettings settings;
+    settings.key = userKey.key.get();
+    settings.publicKeyLine = userKey.publicKeyLine;
+    settings.handshakeTimeoutMs = kHandshakeTimeoutMs;
+    settings.authWaitMs = WaitSetting(platform, "MOSSGATE_ADB_AUTH_WAIT_S", kDefaultAuthWaitMs);
+    opened.connection = std::make_unique<DeviceConnection>(std::move(opened.tcp.stream));
+    opened.outcome = opened.connection->Handshake(settings);
+    return opened;
+}
+
+}  // namespace
+
+int KillServer(ClientPlatform& platform) {
+    platform.Files().RemoveUserFile(kDeviceListFile);
+    uint16_t port = kDefaultServerPort;
+    if (std::optional<std::string> text = platform.Environment("ANDROID_ADB_SERVER_PORT")) {
+        if (std::optional<ConnectTarget> parsed = ParseConnectTarget("localhost:" + *text, kDefaultServerPort)) {
+            port = parsed->port;
+        }
+    }
+    TcpConnectResult tcp = platform.ConnectTcp("127.0.0.1", port, kServerTimeoutMs);
+    if (tcp.status != TcpConnectResult::Status::kConnected) {
+        return 0;  // no server: nothing to stop
+    }
+    SmartSocketReply reply = SmartSocketRequest(*tcp.stream, "host:kill", kServerTimeoutMs);
+    if (reply.status == SmartSocketReply::Status::kFail) {
+        platform.Print(OutputStream::kStderr, "error: " + reply.message + "\n");
+        return 1;
+    }
+    if (reply.status != SmartSocketReply::Status::kOkay) {
+        platform.Print(OutputStream::kStderr,
+                       "adb: error: no ADB server answered on tcp:" + std::to_string(port) + "\n");
+        return 1;
+    }
+    // The server exits after its OKAY; its closing the socket tells us it is gone.
+    WaitForClose(*tcp.stream, kServerTimeoutMs);
+    return 0;
+}
+
+int Connect(ClientPlatform& platform, const std::string& text) {
+    std::optional<ConnectTarget> target = ParseConnectTarget(text, kDefaultDevicePort);
+    if (!target) {
+        platform.Print(OutputStream::kStderr, "adb: bad address '" + text + "': use HOST[:PORT]\n");
+        return 1;
+    }
+    bool known = false;
+    for (const std::string& serial : RememberedDevices(platform)) {
+        known = known || serial == target->serial;
+    }
+    OpenedDevice opened = OpenDevice(platform, *target);
+    std::string message;
+    switch (opened.tcp.status) {
+        case TcpConnectResult::Status::kResolveFailed:
+            message = "cannot resolve host '" + target->host + "' and port " + std::to_string(target->port) + ": " +
+                      opened.tcp.reason;
+            break;
+        case TcpConnectResult::Status::kConnectFailed:
+            message = "cannot connect to " + target->serial + ": " + opened.tcp.reason;
+            break;
+        case TcpConnectResult::Status::kConnected:
+            switch (opened.outcome) {
+                case HandshakeOutcome::kOnline:
+                    message = (known ? "already connected to " : "connected to ") + target->serial;
+                    break;
+                case HandshakeOutcome::kUnauthorized:
+                    message = "failed to authenticate to " + target->serial;
+                    break;
+                case HandshakeOutcome::kTlsRequested:
+                    platform.Print(OutputStream::kStderr,
+                                   "adb: the device asks for TLS (wireless debugging pairing), which this client does "
+                                   "not support\n");
+                    message = "failed to connect to " + target->serial;
+                    break;
+                default:
+                    message = "failed to connect to " + target->serial;
+                    break;
+            }
+            break;
+    }
+    // An unauthorized device stays listed, as the real server keeps it: the user may still allow it.
+    bool reachable = opened.tcp.status == TcpConnectResult::Status::kConnected &&
+                     (opened.outcome == HandshakeOutcome::kOnline || opened.outcome == HandshakeOutcome::kUnauthorized);
+    Remember(platform, target->serial, reachable);
+    platform.Print(OutputStream::kStdout, message + "\n");
+    return 0;
+}
+
+int Install(ClientPlatform& platform, const std::vector<std::string>& options, const std::string& path) {
+    std::vector<std::string> serials = RememberedDevices(platform);
+    if (serials.empty()) {
+        platform.Print(OutputStream::kStderr, "adb: no devices/emulators found\n");
+        return 1;
+    }
+    if (serials.size() > 1) {
+        platform.Print(OutputStream::kStderr, "adb: more than one device/emulator\n");
+        return 1;
+    }
+    std::optional<ConnectTarget> target = ParseConnectTarget(serials[0], kDefaultDevicePort);
+    if (!target) {
+        platform.Print(OutputStream::kStderr, "adb: bad device '" + serials[0] + "' in " +
+                                                  platform.Files().UserFilePath(kDeviceListFile) + "\n");
+        return 1;
+    }
+    OpenedDevice opened = OpenDevice(platform, *target);
+    if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
+        platform.Print(OutputStream::kStderr,
+                       "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason + "\n");
+        return 1;
+    }
+    switch (opened.outcome) {
+        case HandshakeOutcome::kOnline:
+            break;
+        case HandshakeOutcome::kUnauthorized:
+            platform.Print(OutputStream::kStderr,
+                           "adb: device unauthorized.\n"
+                           "This adb server's $ADB_VENDOR_KEYS is not set\n"
+                           "Try 'adb kill-server' if that seems wrong.\n"
+                           "Otherwise check for a confirmation dialog on your device.\n");
+            return 1;
+        default:
+            platform.Print(OutputStream::kStderr, "adb: device offline\n");
+            return 1;
+    }
+    InstallTimeouts timeouts;
+    timeouts.replyMs = WaitSetting(platform, "MOSSGATE_ADB_REPLY_WAIT_S", timeouts.replyMs);
+    return InstallPackage(*opened.connection, platform, options, path, timeouts);
+}
+
+}  // namespace adb

@@ -1,0 +1,108 @@
+// adb.exe: kill-server, connect HOST[:PORT] and install PATH, straight to the device over TCP.
+// The work is done by AdbWinApi.dll, which the loader takes from this program's folder.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "adb/win/adb_winapi.h"
+
+namespace {
+
+const char kUsage[] =
+    "MOSSGATE ADB client: reaches Android devices over TCP (as the Windows Subsystem for Android).\n"
+    "\n"
+    "usage: adb kill-server             stop an ADB server on tcp:5037 (or $ANDROID_ADB_SERVER_PORT)\n"
+    "                                   and forget the connected devices\n"
+    "       adb connect HOST[:PORT]     connect to a device (port 5555 when left out)\n"
+    "       adb install [-r|-d|-g|-t ...] PACKAGE\n"
+    "                                   install a package on the connected device\n";
+
+void WriteAll(HANDLE handle, const char* text, size_t length) {
+    while (length > 0) {
+        DWORD written = 0;
+        if (!WriteFile(handle, text, static_cast<DWORD>(length), &written, nullptr) || written == 0) {
+            return;
+        }
+        text += written;
+        length -= written;
+    }
+}
+
+// Bytes in the ANSI code page, as they come, but with Windows line ends: the program that captures
+// our output shows it in an edit box, which breaks lines only at CR LF.
+void __cdecl WriteOutput(void*, int stream, const char* text, unsigned length) {
+    HANDLE handle = GetStdHandle(stream == kAdbStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    static bool lastWasCr[2] = {false, false};
+    bool& afterCr = lastWasCr[stream == kAdbStderr ? 1 : 0];
+    std::string converted;
+    converted.reserve(length + length / 16);
+    for (unsigned i = 0; i < length; ++i) {
+        if (text[i] == '\n' && !afterCr) {
+            converted += '\r';
+        }
+        converted += text[i];
+        afterCr = text[i] == '\r';
+    }
+    WriteAll(handle, converted.data(), converted.size());
+}
+
+void Print(int stream, const std::string& text) {
+    WriteOutput(nullptr, stream, text.data(), static_cast<unsigned>(text.size()));
+}
+
+int Usage(const std::string& complaint) {
+    Print(kAdbStderr, complaint + kUsage);
+    return 1;
+}
+
+// With MOSSGATE_ADB_REPORT_PEAK set, the benchmark learns the process's peak working set.
+void ReportPeakMemory() {
+    if (GetEnvironmentVariableA("MOSSGATE_ADB_REPORT_PEAK", nullptr, 0) == 0) {
+        return;
+    }
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+        char line[96];
+        snprintf(line, sizeof line, "adb_peak_working_set_bytes: %lu\n",
+                 static_cast<unsigned long>(counters.PeakWorkingSetSize));
+        Print(kAdbStderr, line);
+    }
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 2) {
+        return Usage("");
+    }
+    std::string command = argv[1];
+    if (command == "kill-server" && argc == 2) {
+        return AdbKillServerCommand(WriteOutput, nullptr);
+    }
+    if (command == "connect") {
+        if (argc != 3) {
+            return Usage("adb: usage: adb connect HOST[:PORT]\n");
+        }
+        return AdbConnectCommand(argv[2], WriteOutput, nullptr);
+    }
+    if (command == "install") {
+        if (argc < 3) {
+            return Usage("adb: install requires an argument\n");
+        }
+        // Unlike the makers' client, any file name is taken: downloads get renamed (x.apk.1).
+        return AdbInstallCommand(argc - 3, argv + 2, argv[argc - 1], WriteOutput, nullptr);
+    }
+    return Usage("adb: unknown command " + command + "\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int exitCode = Run(argc, argv);
+    ReportPeakMemory();
+    return exitCode;
+}

@@ -1,0 +1,31 @@
+// How the client words system errors: sockets as the Windows client prints them, files as the C
+// library does.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace adb {
+
+// The Winsock and system codes the wording knows.
+constexpr int kWinsockNetworkUnreachable = 10051;
+constexpr int kWinsockTimedOut = 10060;
+constexpr int kWinsockConnectionRefused = 10061;
+constexpr int kWinsockHostUnreachable = 10065;
+constexpr int kWinsockHostNotFound = 11001;
+constexpr unsigned long kFileNotFound = 2;
+constexpr unsigned long kPathNotFound = 3;
+constexpr unsigned long kAccessDenied = 5;
+constexpr unsigned long kSharingViolation = 32;
+constexpr unsigned long kBadNetworkPath = 53;
+constexpr unsigned long kDiskFull = 112;
+constexpr unsigned long kInvalidName = 123;
+
+// "<words> (<code>)": the system's words without their line end, or our English ones when the
+// system has none.
+std::string WordSocketError(int code, std::string_view systemWords);
+
+// "No such file or directory", "Permission denied", ...; "error <code>" for the rest.
+std::string FileErrorText(unsigned long code);
+
+}  // namespace adb
