@@ -1,5 +1,7 @@
 #include "install/adb_install.h"
 
+#include "install/install_log.h"
+
 std::string KillServerCommand() {
     return ".\\adb.exe kill-server";
 }
@@ -13,10 +15,21 @@ std::string ConnectCommand(std::string_view host, std::string_view port) {
 }
 
 std::string InstallCommand(std::string_view packagePath) {
-    std::string command = ".\\adb.exe install \"";
-    command.append(packagePath);
-    command += '"';
-    return command;
+    return ".\\adb.exe install " + QuotedForInterpreter(packagePath);
+}
+
+std::string QuotedForInterpreter(std::string_view path) {
+    // '%' is never the trail byte of a double-byte character, so each one found is a real one.
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '%') {
+            quoted += "\"%\"";
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '"';
+    return quoted;
 }
 
 bool IsValidPort(std::string_view port) {
@@ -34,23 +47,30 @@ bool IsValidPort(std::string_view port) {
 }
 
 std::string InstallLogText(const InstallOutputs& outputs) {
-    return outputs.killServer + "\r\n" + outputs.connect + "\r\n" + outputs.install;
+    return ShownText(outputs.killServer) + "\r\n" + ShownText(outputs.connect) + "\r\n" + ShownText(outputs.install);
 }
 
-bool InstallSucceeded(std::string_view output) {
+bool OutputSaysSuccess(std::string_view output) {
+    bool success = false;
     while (!output.empty()) {
-        size_t end = output.find('\n');
+        const size_t end = output.find('\n');
         std::string_view line = output.substr(0, end);
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         if (line == "Success") {
-            return true;
+            success = true;
+        } else if (line.starts_with("Failure [") || line.find(": Failure [") != std::string_view::npos) {
+            success = false;
         }
         if (end == std::string_view::npos) {
             break;
         }
         output.remove_prefix(end + 1);
     }
-    return false;
+    return success;
+}
+
+bool InstallSucceeded(const InstallOutputs& outputs) {
+    return outputs.installStatus == 0u && OutputSaysSuccess(outputs.install);
 }

@@ -4,6 +4,8 @@
 
 #include "app/program_state.h"
 #include "base/payload_win.h"
+#include "install/install_log.h"
+#include "process/console_command.h"
 #include "process/console_command_win.h"
 #include "process/responsive_delay_win.h"
 #include "ui/control_events_win.h"
@@ -52,17 +54,27 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     InstallButtonsLock lock;
     InstallOutputs outputs;
 
+    // The interpreter would run a cut command line: nothing is started for such a path.
+    const std::string installCommand = InstallCommand(packagePath);
+    if (!FitsInterpreterLine(installCommand)) {
+        outputs.install = "安装包的路径太长（命令行超过 8191 个字符），无法安装。请把安装包放到路径较短的文件夹里再试。";
+        SetInstallLog(outputs.install);
+        return outputs;
+    }
+
     TickPumpingDelay(50);
     outputs.killServer = RunConsoleCommand(KillServerCommand());
-    SetInstallLog(outputs.killServer);
+    SetInstallLog(ShownText(outputs.killServer));
 
     TickPumpingDelay(50);
     outputs.connect = RunConsoleCommand(ConnectCommand(host, port));
-    AppendToInstallLog(outputs.connect);
+    AppendToInstallLog(ShownText(outputs.connect));
 
     Sleep(50);
-    outputs.install = RunConsoleCommand(InstallCommand(packagePath));
-    AppendToInstallLog(outputs.install);
+    ConsoleResult install = RunConsoleCommandWithStatus(installCommand);
+    outputs.install = std::move(install.output);
+    outputs.installStatus = install.exitStatus;
+    AppendToInstallLog(ShownText(outputs.install));
     return outputs;
 }
 

@@ -7,3 +7,7 @@ constexpr uint32_t kNtPlatformId = 2;
 std::string InterpreterPrefix(uint32_t platformId) {
     return platformId == kNtPlatformId ? "cmd.exe /c " : "command.com /c ";
 }
+
+bool FitsInterpreterLine(std::string_view command) {
+    return InterpreterPrefix(kNtPlatformId).size() + command.size() <= kInterpreterLineLimit;
+}

@@ -60,6 +60,10 @@ void SetCommandWorkingFolder(const std::string& folder) {
 }
 
 std::string RunConsoleCommand(const std::string& command, ChunkObserver observer, bool notify) {
+    return RunConsoleCommandWithStatus(command, observer, notify).output;
+}
+
+ConsoleResult RunConsoleCommandWithStatus(const std::string& command, ChunkObserver observer, bool notify) {
     // Both ends inheritable: the interpreter gets the write end as its standard output and error.
     SECURITY_ATTRIBUTES pipeAttributes = {sizeof(pipeAttributes), nullptr, TRUE};
     HANDLE readHandle = nullptr;
@@ -87,7 +91,9 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
     // From here only the interpreter and what it starts hold the write end.
     writeEnd.reset();
 
-    std::string output;
+    ConsoleResult result;
+    std::string& output = result.output;
+    bool stopped = false;
     for (;;) {
         DWORD available = BytesWaiting(readEnd.get());
         if (available != 0) {
@@ -99,6 +105,7 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
             output.resize(chunkStart + WithoutZeroBytes(output.data() + chunkStart, read));
             if (notify && observer != nullptr && observer(output.c_str() + chunkStart) != 0) {
                 output.resize(chunkStart);
+                stopped = true;
                 break;
             }
         } else {
@@ -113,8 +120,12 @@ std::string RunConsoleCommand(const std::string& command, ChunkObserver observer
         (void)PumpingDelay(1);
     }
 
+    DWORD exitStatus = 0;
+    if (!stopped && GetExitCodeProcess(process.get(), &exitStatus)) {
+        result.exitStatus = exitStatus;
+    }
     readEnd.reset();
     process.reset();
     thread.reset();
-    return output;
+    return result;
 }

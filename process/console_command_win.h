@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Told each chunk of output as it arrives (NUL-terminated bytes); a non-zero result stops the run.
@@ -21,6 +22,15 @@ using ChunkObserver = int32_t (*)(const char* chunk);
 // directory at start, so ".\adb.exe" is found there even after a file dialog moved the current
 // directory); while none is set they start in the caller's current directory. Zero bytes in the output are dropped; the bytes around them are kept.
 std::string RunConsoleCommand(const std::string& command, ChunkObserver observer = nullptr, bool notify = false);
+
+// What RunConsoleCommand returns, and the interpreter's exit status beside it: none when nothing
+// could be started or the observer stopped the run.
+struct ConsoleResult {
+    std::string output;
+    std::optional<uint32_t> exitStatus;
+};
+ConsoleResult RunConsoleCommandWithStatus(const std::string& command, ChunkObserver observer = nullptr,
+                                          bool notify = false);
 
 // Test seam: runs commands under `prefix` instead of the prefix chosen from the platform (a prefix
 // naming a missing program shows what an interpreter that cannot start does). Empty restores it.

@@ -6,6 +6,7 @@ written."""
 import contextlib
 import os
 import subprocess
+import time
 import unittest
 
 import harness
@@ -229,6 +230,39 @@ class LogTest(InstallSequenceCase):
         self.assertGreater(count, 300)
         # The box is 96 pixels high: a dozen lines at most fit, and the last one is among them.
         self.assertGreaterEqual(first, count - 12)
+
+
+class HostileOutputTest(InstallSequenceCase):
+    def test_a_flood_of_output_leaves_a_capped_log_and_a_responsive_window(self):
+        # A 1 MB line, then lines up to 100 MB in all, then the verdict on the other stream.
+        harness.install_recorder(self.run, "adb.exe", by_argument=dict(ANSWERS, install={"stderr": b"Success\r\n"}))
+        with open(os.path.join(self.run, "adb.install.stdout"), "wb") as f:
+            f.write(b"x" * 1000000 + b"\r\n")
+            line = b"0123456789" * 10 + b"\r\n"
+            block = line * 10000
+            for _ in range(99000000 // len(block)):
+                f.write(block)
+        start = time.monotonic()
+        self.click_install()
+        self.assertLess(time.monotonic() - start, 60)
+        log = self.log_bytes()
+        self.assertLess(len(log), 40000)
+        self.assertTrue(log.startswith(answer("kill-server") + b"\r\n" + answer("connect") + b"\r\n" + b"x" * 3000))
+        self.assertIn("省略".encode("gbk"), log)
+        self.assertTrue(log.endswith(line + b"Success\r\n"), log[-200:])
+        # The window answers at once.
+        answered = time.monotonic()
+        self.driver.call("gettext", "编辑框4")
+        self.assertLess(time.monotonic() - answered, 5)
+
+    def test_a_path_too_long_for_the_interpreter_starts_nothing_and_says_so(self):
+        d = self.driver
+        d.set_text("编辑框4", "C:\\" + "a" * 8200 + ".apk")
+        before = len(self.commands())
+        d.click("按钮4", mode="post")
+        self.wait_until(lambda: "路径太长" in d.text("编辑框2"), what="the log to say the path is too long")
+        d.call("wait_enabled", "按钮4", timeout=20000)
+        self.assertEqual(len(self.commands()), before)
 
 
 class GuardTest(InstallSequenceCase):

@@ -25,13 +25,15 @@ def write_answers(folder, by_argument):
 
 
 class CommandLineInstallTest(harness.E2ETestCase):
-    def run_program(self, args, install_stdout=PERFORMING + b"Success\r\n", install_stderr=b""):
+    def run_program(self, args, install_stdout=PERFORMING + b"Success\r\n", install_stderr=b"", install_exitcode=None):
         """Starts the program with args and the given answer of the install command; waits for its message box.
         Returns (program, box)."""
         self.run = self.folder()
         write_answers(self.run, {"kill-server": {"stdout": KILL_SERVER},
                                  "connect": {"stdout": CONNECT},
-                                 "install": {"stdout": install_stdout, "stderr": install_stderr}})
+                                 "install": dict({"stdout": install_stdout, "stderr": install_stderr},
+                                                 **({} if install_exitcode is None else
+                                                    {"exitcode": str(install_exitcode).encode()}))})
         program = self.start_program(self.run, args=args, attach=False, exe=PROGRAM, exe_name="mossgate.exe")
         program.attach(self.driver, window=False)
         box = self.driver.msgbox(timeout=30000)
@@ -79,6 +81,24 @@ class CommandLineInstallTest(harness.E2ETestCase):
                 log = KILL_SERVER + b"\r\n" + CONNECT + b"\r\n" + stdout + stderr
                 self.assertEqual(bytes.fromhex(box["text_gbk_hex"]), "安装失败".encode("gbk") + b"\r\n\r\n" + log)
                 self.close_box_and_wait_for_the_end(program)
+
+    def test_success_counts_only_as_the_last_verdict_with_exit_status_zero(self):
+        failure = b"adb: failed to install x.apk: Failure [INSTALL_FAILED_INVALID_APK]\r\n"
+        for stdout, exitcode in ((PERFORMING + failure + b"Success\r\n", 1), (PERFORMING + b"Success\r\n" + failure, 0),
+                                 (PERFORMING + b"Success\r\n", 1)):
+            with self.subTest(install=stdout, exitcode=exitcode):
+                program, box = self.run_program([r"C:\x.apk"], install_stdout=stdout, install_exitcode=exitcode)
+                self.assertTrue(box["text"].startswith("安装失败"), box["text"])
+                self.close_box_and_wait_for_the_end(program)
+
+    def test_failure_box_shows_the_last_lines_of_a_long_log(self):
+        lines = b"".join(b"line %03d\r\n" % n for n in range(200))
+        program, box = self.run_program([r"C:\x.apk"], install_stdout=PERFORMING + lines, install_exitcode=1)
+        text = box["text"]
+        self.assertTrue(text.startswith("安装失败\r\n\r\n"), text[:40])
+        self.assertTrue(text.endswith("line 199\r\n"), text[-40:])
+        self.assertLessEqual(text.count("\n"), 30)
+        self.close_box_and_wait_for_the_end(program)
 
     def test_unquoted_path_with_a_blank_installs_the_part_before_it_and_empty_quotes_an_empty_path(self):
         program, box = self.run_program([r"C:\my", r"apps\a.apk"])

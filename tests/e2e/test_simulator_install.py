@@ -147,6 +147,19 @@ class ChosenPackageTest(SimulatorInstallCase):
                                                                                            "debian_adbkey")))
 
 
+    def test_percent_signs_in_the_path_reach_the_client_unexpanded(self):
+        home = self.key_home(trusted_key=True)
+        simulator = self.simulator("--auth", "trust", trusted=True)
+        # OS is set in every Windows environment: the interpreter would make a%OS%b of it aWindows_NTb.
+        package = adb_rig.make_package(os.path.join(self.folder("packages"), "a%OS%b %%.apk"), 100000)
+        self.start_on_apk_page(home)
+        d = self.driver
+        d.set_text("编辑框3", str(simulator.port))
+        d.set_text("编辑框4", harness.windows_path(package))
+        self.assertEqual(self.click_install(), success_log(simulator.port))
+        self.assert_received(simulator, package)
+
+
 class FailingDeviceTest(SimulatorInstallCase):
     """Devices that refuse the key, drop or stall the install: the log ends with a clear failure within bounded
     time and the window answers throughout."""

@@ -23,17 +23,40 @@ TEST(IsValidPort, RefusesAnythingTheInterpreterCouldTakeAsMore) {
     }
 }
 
-TEST(InstallSucceeded, NeedsALineThatIsExactlySuccess) {
-    EXPECT_TRUE(InstallSucceeded("Performing Streamed Install\r\nSuccess\r\n"));
-    EXPECT_TRUE(InstallSucceeded("Success"));
-    EXPECT_TRUE(InstallSucceeded("a\nSuccess\n"));
-    EXPECT_FALSE(InstallSucceeded(""));
-    EXPECT_FALSE(InstallSucceeded("Performing Streamed Install\r\nadb: failed to install x.apk: Failure [X]\r\n"));
-    EXPECT_FALSE(InstallSucceeded("Successful? no\r\n"));
-    EXPECT_FALSE(InstallSucceeded(" Success\r\n"));
-    EXPECT_FALSE(InstallSucceeded("'.\\adb.exe' is not recognized: Success\r\n"));
+TEST(OutputSaysSuccess, NeedsALineThatIsExactlySuccess) {
+    EXPECT_TRUE(OutputSaysSuccess("Performing Streamed Install\r\nSuccess\r\n"));
+    EXPECT_TRUE(OutputSaysSuccess("Success"));
+    EXPECT_TRUE(OutputSaysSuccess("a\nSuccess\n"));
+    EXPECT_FALSE(OutputSaysSuccess(""));
+    EXPECT_FALSE(OutputSaysSuccess("Performing Streamed Install\r\nadb: failed to install x.apk: Failure [X]\r\n"));
+    EXPECT_FALSE(OutputSaysSuccess("Successful? no\r\n"));
+    EXPECT_FALSE(OutputSaysSuccess(" Success\r\n"));
+    EXPECT_FALSE(OutputSaysSuccess("'.\\adb.exe' is not recognized: Success\r\n"));
+}
+
+TEST(OutputSaysSuccess, AFailureAfterTheSuccessLineWins) {
+    EXPECT_FALSE(OutputSaysSuccess("Success\r\nadb: failed to install x.apk: Failure [INSTALL_FAILED_INVALID_APK]\r\n"));
+    EXPECT_FALSE(OutputSaysSuccess("Success\r\nFailure [INSTALL_FAILED_OLDER_SDK]\r\n"));
+    EXPECT_TRUE(OutputSaysSuccess("Failure [X]\r\nretrying\r\nSuccess\r\n"));
+    // A file name that reads like a failure is no verdict.
+    EXPECT_TRUE(OutputSaysSuccess("Success\r\nC:\\Failure [1]\\a.apk: 1 file pushed\r\n"));
+}
+
+TEST(InstallSucceeded, NeedsExitStatusZeroAndTheSuccessVerdict) {
+    const std::string success = "Performing Streamed Install\r\nSuccess\r\n";
+    EXPECT_TRUE(InstallSucceeded({"", "", success, 0u}));
+    EXPECT_FALSE(InstallSucceeded({"", "", success, 1u}));
+    EXPECT_FALSE(InstallSucceeded({"", "", success, std::nullopt}));
+    EXPECT_FALSE(InstallSucceeded({"", "", "Failure [X]\r\n", 0u}));
 }
 
 TEST(InstallLogText, JoinsTheThreeOutputsWithCrLf) {
     EXPECT_EQ(InstallLogText({"a\r\n", "", "c"}), "a\r\n\r\n\r\nc");
+}
+
+TEST(QuotedForInterpreter, PutsEveryPercentSignBetweenQuotedParts) {
+    EXPECT_EQ(QuotedForInterpreter("C:\\a b\\x.apk"), "\"C:\\a b\\x.apk\"");
+    EXPECT_EQ(QuotedForInterpreter("a%OS%b.apk"), "\"a\"%\"OS\"%\"b.apk\"");
+    EXPECT_EQ(QuotedForInterpreter("%%"), "\"\"%\"\"%\"\"");
+    EXPECT_EQ(InstallCommand("a%OS%b.apk"), ".\\adb.exe install \"a\"%\"OS\"%\"b.apk\"");
 }

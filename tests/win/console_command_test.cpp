@@ -118,6 +118,17 @@ TEST_F(RunConsoleCommandTest, GivesEmptyTextAtOnceWhenTheInterpreterCannotStart)
     EXPECT_LT(MillisecondsSince(start), 1000);
 }
 
+TEST_F(RunConsoleCommandTest, GivesTheInterpretersExitStatusBesideTheText) {
+    ConsoleResult result = RunConsoleCommandWithStatus(HelperCommand("say done") + " & " + HelperCommand("exit 3"));
+    EXPECT_EQ(result.output, "done\n");
+    EXPECT_EQ(result.exitStatus, 3u);
+    EXPECT_EQ(RunConsoleCommandWithStatus(HelperCommand("say fine")).exitStatus, 0u);
+    // Nothing started, or a run the observer stopped: no status to judge by.
+    EXPECT_EQ(RunConsoleCommandWithStatus(HelperCommand("say x"), StopAtFirstChunk, true).exitStatus, std::nullopt);
+    OverrideInterpreterPrefix("mossgate_no_such_interpreter.exe /c ");
+    EXPECT_EQ(RunConsoleCommandWithStatus("echo hello").exitStatus, std::nullopt);
+}
+
 TEST_F(RunConsoleCommandTest, EndsForAnInterpreterThatExitsWithTheStillActiveStatus) {
     // The interpreter really ends with 259, the status a running process reports.
     std::string commandLine = "cmd.exe /c exit 259";
