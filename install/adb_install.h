@@ -29,6 +29,8 @@ struct InstallOutputs {
     std::string connect;
     std::string install;
     std::optional<uint32_t> installStatus;
+    // The paragraph of advice added to the log after a sequence that did not succeed.
+    std::string hint;
 };
 
 // The install log: the three outputs as the log shows them (ShownText) joined by "\r\n".

@@ -2,14 +2,20 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "app/program_state.h"
 #include "base/payload_win.h"
+#include "install/client_text_win.h"
+#include "install/install_guidance.h"
 #include "install/install_log.h"
+#include "install/wsa_wakeup_win.h"
 #include "process/console_command.h"
 #include "process/console_command_win.h"
 #include "process/responsive_delay_win.h"
 #include "ui/control_events_win.h"
 #include "ui/controls_win.h"
+#include "ui/main_window_win.h"
 #include "ui/message_box_win.h"
 
 namespace {
@@ -44,8 +50,82 @@ void SetInstallLog(const std::string& text) {
     ShowNewestLogLine();
 }
 
-void AppendToInstallLog(const std::string& output) {
-    SetInstallLog(GetEditText(control::编辑框2) + "\r\n" + output);
+// The log while a command runs: what it held before the command, then the command's output so far.
+struct LiveLog {
+    std::string before;
+    ShownOutput output;
+    DWORD shownAt = 0;
+};
+LiveLog* liveLog = nullptr;
+// A flood of small chunks would spend the window's time in repainting the log.
+constexpr DWORD kLiveLogIntervalMs = 100;
+
+int32_t ShowChunk(const char* chunk) {
+    if (liveLog != nullptr) {
+        liveLog->output.Add(chunk);
+        const DWORD now = GetTickCount();
+        if (liveLog->shownAt == 0 || now - liveLog->shownAt >= kLiveLogIntervalMs) {
+            liveLog->shownAt = now;
+            SetInstallLog(liveLog->before + ClientTextForLog(liveLog->output.Text()));
+        }
+    }
+    return 0;
+}
+
+// Runs one command of the sequence with its output shown in the log as it arrives; the log then holds
+// `before` and the command's output as the log shows it.
+ConsoleResult RunShowingOutput(const std::string& command, const std::string& before) {
+    LiveLog live{before};
+    LiveLog* outer = std::exchange(liveLog, &live);
+    ConsoleResult result = RunConsoleCommandWithStatus(command, ShowChunk, true);
+    liveLog = outer;
+    result.output = ClientTextForLog(result.output);
+    SetInstallLog(before + ShownText(result.output));
+    return result;
+}
+
+// The log so far, ready for the next command's output.
+std::string LogBefore(const std::string& log) {
+    return log + "\r\n";
+}
+
+constexpr char kWakingWsa[] = "正在启动 WSA，请稍候……";
+constexpr DWORD kWakeRetryMs = 2000;
+constexpr DWORD kWakeLimitMs = 60000;
+
+// The connect step refused on this machine: WSA is not running. Starts it once and tries again every
+// 2 s for up to a minute; the window answers meanwhile. False when the window was closed during it.
+bool WakeWsaAndConnect(InstallOutputs& outputs, const std::string& logBefore, const std::string& connectCommand) {
+    (void)OpenWsa();
+    const std::string waking = logBefore + ShownText(outputs.connect) + "\r\n" + kWakingWsa + "\r\n";
+    SetInstallLog(waking);
+    const DWORD start = GetTickCount();
+    std::string last = outputs.connect;
+    while (GetTickCount() - start < kWakeLimitMs) {
+        (void)PumpingDelay(static_cast<int32_t>(kWakeRetryMs));
+        if (MainWindow() == nullptr) {
+            return false;
+        }
+        last = RunShowingOutput(connectCommand, waking).output;
+        if (!RefusedOnLoopback(last, "")) {
+            break;
+        }
+    }
+    // The log keeps the first answer, the note and the last answer.
+    outputs.connect += "\r\n";
+    outputs.connect += kWakingWsa;
+    outputs.connect += "\r\n" + last;
+    return true;
+}
+
+// After a sequence without the client's Success: a blank line and the paragraph saying what to do.
+void AddHint(InstallOutputs& outputs, const std::string& packagePath, const std::string& host,
+             const std::string& port) {
+    HintContext context{packagePath, host, port, std::nullopt, "", std::nullopt};
+    outputs.hint = InstallHint(InstallLogText(outputs), context);
+    const std::string log = GetEditText(control::编辑框2);
+    const bool endsWithLine = !log.empty() && log.back() == '\n';
+    SetInstallLog(log + (endsWithLine ? "\r\n" : "\r\n\r\n") + outputs.hint);
 }
 
 }  // namespace
@@ -63,18 +143,26 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     }
 
     TickPumpingDelay(50);
-    outputs.killServer = RunConsoleCommand(KillServerCommand());
-    SetInstallLog(ShownText(outputs.killServer));
+    outputs.killServer = RunShowingOutput(KillServerCommand(), "").output;
+    std::string log = ShownText(outputs.killServer);
 
     TickPumpingDelay(50);
-    outputs.connect = RunConsoleCommand(ConnectCommand(host, port));
-    AppendToInstallLog(ShownText(outputs.connect));
+    const std::string connectCommand = ConnectCommand(host, port);
+    outputs.connect = RunShowingOutput(connectCommand, LogBefore(log)).output;
+    if (RefusedOnLoopback(outputs.connect, host) && WsaSchemeRegistered() &&
+        !WakeWsaAndConnect(outputs, LogBefore(log), connectCommand)) {
+        return outputs;
+    }
+    log = LogBefore(log) + ShownText(outputs.connect);
+    SetInstallLog(log);
 
     Sleep(50);
-    ConsoleResult install = RunConsoleCommandWithStatus(installCommand);
+    ConsoleResult install = RunShowingOutput(installCommand, LogBefore(log));
     outputs.install = std::move(install.output);
     outputs.installStatus = install.exitStatus;
-    AppendToInstallLog(ShownText(outputs.install));
+    if (!InstallSucceeded(outputs)) {
+        AddHint(outputs, packagePath, host, port);
+    }
     return outputs;
 }
 

@@ -14,7 +14,8 @@ void RunCommandLineInstall() {
     if (InstallSucceeded(outputs)) {
         ShowMessage("安装成功", 0, "MOSSGATE");
     } else {
-        ShowMessage("安装失败\r\n\r\n" + BoxLogExcerpt(InstallLogText(outputs)), 0, "MOSSGATE");
+        ShowMessage("安装失败\r\n\r\n" + outputs.hint + "\r\n\r\n" + BoxLogExcerpt(InstallLogText(outputs)), 0,
+                    "MOSSGATE");
     }
     CloseMainWindow();
 }

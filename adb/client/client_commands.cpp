@@ -13,6 +13,8 @@ namespace adb {
 namespace {
 
 constexpr const char* kDeviceListFile = "mossgate-devices";
+// The devices whose connect ended with the key offered and not (yet) allowed.
+constexpr const char* kUnauthorizedListFile = "mossgate-unauthorized";
 constexpr int kTcpConnectTimeoutMs = 10000;
 constexpr int kServerTimeoutMs = 5000;
 // The real server gives a device 10 s to answer the handshake.
@@ -32,32 +34,46 @@ int WaitSetting(ClientPlatform& platform, const char* name, int defaultMs) {
     return defaultMs;
 }
 
-std::vector<std::string> RememberedDevices(ClientPlatform& platform) {
-    std::optional<std::string> text = platform.Files().ReadUserFile(kDeviceListFile);
+std::vector<std::string> ListedDevices(ClientPlatform& platform, const char* file) {
+    std::optional<std::string> text = platform.Files().ReadUserFile(file);
     return text ? ParseDeviceList(*text) : std::vector<std::string>();
 }
 
-void SaveDevices(ClientPlatform& platform, const std::vector<std::string>& serials) {
+std::vector<std::string> RememberedDevices(ClientPlatform& platform) {
+    return ListedDevices(platform, kDeviceListFile);
+}
+
+void SaveDevices(ClientPlatform& platform, const char* file, const std::vector<std::string>& serials) {
     std::string error;
-    if (!platform.Files().WriteUserFile(kDeviceListFile, FormatDeviceList(serials), false, &error)) {
+    if (!platform.Files().WriteUserFile(file, FormatDeviceList(serials), false, &error)) {
         platform.Print(OutputStream::kStderr,
-                       "adb: cannot write " + platform.Files().UserFilePath(kDeviceListFile) + ": " + error + "\n");
+                       "adb: cannot write " + platform.Files().UserFilePath(file) + ": " + error + "\n");
     }
 }
 
-void Remember(ClientPlatform& platform, const std::string& serial, bool remember) {
-    std::vector<std::string> serials = RememberedDevices(platform);
+// Puts the serial on the list of `file`, or takes it off.
+void List(ClientPlatform& platform, const char* file, const std::string& serial, bool listed) {
+    std::vector<std::string> serials = ListedDevices(platform, file);
     auto found = std::find(serials.begin(), serials.end(), serial);
-    if (remember == (found != serials.end())) {
+    if (listed == (found != serials.end())) {
         return;
     }
-    if (remember) {
+    if (listed) {
         serials.push_back(serial);
     } else {
         serials.erase(found);
     }
-    SaveDevices(platform, serials);
+    SaveDevices(platform, file, serials);
 }
+
+void Remember(ClientPlatform& platform, const std::string& serial, bool remember) {
+    List(platform, kDeviceListFile, serial, remember);
+}
+
+// The words for a device that did not take our key, for a client without a background server.
+constexpr const char* kUnauthorizedText =
+    "adb: device unauthorized.\n"
+    "Allow debugging in the prompt the device shows (tick 'always allow'), then connect and install again.\n";
 
 struct OpenedDevice {
     HandshakeOutcome outcome = HandshakeOutcome::kConnectionLost;
@@ -65,17 +81,19 @@ struct OpenedDevice {
     std::unique_ptr<DeviceConnection> connection;
 };
 
-OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target) {
+OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target, bool offerPublicKey = true) {
     OpenedDevice opened;
+    // The key first: making one takes a while, and a device waits for nobody on an open connection.
+    UserKey userKey = LoadOrCreateUserKey(platform.Files());
     opened.tcp = platform.ConnectTcp(target.host, target.port, kTcpConnectTimeoutMs);
     if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
         return opened;
     }
-    UserKey userKey = LoadOrCreateUserKey(platform.Files());
     if (!userKey.problems.empty()) {
         platform.Print(OutputStream::kStderr, userKey.problems);
     }
     HandshakeSettings settings;
+    settings.offerPublicKey = offerPublicKey;
     settings.key = userKey.key.get();
     settings.publicKeyLine = userKey.publicKeyLine;
     settings.handshakeTimeoutMs = kHandshakeTimeoutMs;
@@ -89,6 +107,7 @@ OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target) {
 
 int KillServer(ClientPlatform& platform) {
     platform.Files().RemoveUserFile(kDeviceListFile);
+    platform.Files().RemoveUserFile(kUnauthorizedListFile);
     uint16_t port = kDefaultServerPort;
     if (std::optional<std::string> text = platform.Environment("ANDROID_ADB_SERVER_PORT")) {
         if (std::optional<ConnectTarget> parsed = ParseConnectTarget("localhost:" + *text, kDefaultServerPort)) {
@@ -158,6 +177,8 @@ int Connect(ClientPlatform& platform, const std::string& text) {
     bool reachable = opened.tcp.status == TcpConnectResult::Status::kConnected &&
                      (opened.outcome == HandshakeOutcome::kOnline || opened.outcome == HandshakeOutcome::kUnauthorized);
     Remember(platform, target->serial, reachable);
+    List(platform, kUnauthorizedListFile, target->serial,
+         reachable && opened.outcome == HandshakeOutcome::kUnauthorized);
     platform.Print(OutputStream::kStdout, message + "\n");
     return 0;
 }
@@ -178,21 +199,23 @@ int Install(ClientPlatform& platform, const std::vector<std::string>& options, c
                                                   platform.Files().UserFilePath(kDeviceListFile) + "\n");
         return 1;
     }
-    OpenedDevice opened = OpenDevice(platform, *target);
+    // When connect offered the key and the user let it pass, the device prompts no second time.
+    const std::vector<std::string> asked = ListedDevices(platform, kUnauthorizedListFile);
+    const bool askedBefore = std::find(asked.begin(), asked.end(), target->serial) != asked.end();
+    OpenedDevice opened = OpenDevice(platform, *target, !askedBefore);
     if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
         platform.Print(OutputStream::kStderr,
                        "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason + "\n");
         return 1;
     }
+    if (askedBefore && opened.outcome == HandshakeOutcome::kOnline) {
+        List(platform, kUnauthorizedListFile, target->serial, false);
+    }
     switch (opened.outcome) {
         case HandshakeOutcome::kOnline:
             break;
         case HandshakeOutcome::kUnauthorized:
-            platform.Print(OutputStream::kStderr,
-                           "adb: device unauthorized.\n"
-                           "This adb server's $ADB_VENDOR_KEYS is not set\n"
-                           "Try 'adb kill-server' if that seems wrong.\n"
-                           "Otherwise check for a confirmation dialog on your device.\n");
+            platform.Print(OutputStream::kStderr, kUnauthorizedText);
             return 1;
         default:
             platform.Print(OutputStream::kStderr, "adb: device offline\n");

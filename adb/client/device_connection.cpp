@@ -69,6 +69,9 @@ HandshakeOutcome DeviceConnection::Handshake(const HandshakeSettings& settings) 
                 continue;
             }
         }
+        if (!publicKeySent && !settings.offerPublicKey) {
+            return HandshakeOutcome::kUnauthorized;
+        }
         if (!publicKeySent) {
             // A second token: the device does not know our key. Offer it; the user decides on the device.
             std::string payload = settings.publicKeyLine;

@@ -29,6 +29,9 @@ struct HandshakeSettings {
     std::string publicKeyLine;       // "<base64> user@host", sent when the signature is refused
     int handshakeTimeoutMs = 10000;  // until the device answers at all
     int authWaitMs = 60000;          // for the user to allow debugging once the public key is sent
+    // False when the key was offered before and the user was asked already: a device that refuses the
+    // signature is then unauthorized at once, without a second prompt.
+    bool offerPublicKey = true;
 };
 
 enum class StreamStatus {

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """`adb.exe connect` under Wine against the device simulator: keys, authentication, failures."""
 import base64
+import time
 
-from adb_rig import DATA, DebianAdb, TempTestCase, WineAdb, free_port, main
+from adb_rig import DATA, DebianAdb, TempTestCase, WineAdb, free_port, main, make_package
 
 
 class Connect(TempTestCase):
@@ -72,10 +73,23 @@ class Connect(TempTestCase):
         # The device stays listed; installing says it is unauthorized.
         package = self.folder / "a.apk"
         package.write_bytes(b"PK\x03\x04")
-        install = self.adb.run("install", str(package), env={"MOSSGATE_ADB_AUTH_WAIT_S": "1"})
+        # The user was asked once: the install offers its signature and no second prompt, and ends at once.
+        install = self.adb.run("install", str(package))
         self.assertEqual(install.code, 1)
-        self.assertTrue(install.err.startswith(b"adb: device unauthorized.\n"), install)
-        self.assertIn(b"check for a confirmation dialog on your device", install.err)
+        self.assertEqual(install.err, b"adb: device unauthorized.\nAllow debugging in the prompt the device shows "
+                                      b"(tick 'always allow'), then connect and install again.\n")
+        self.assertLess(install.seconds, 10)
+        self.assertEqual(simulator.log().count("recv AUTH public key"), 1)
+
+    def test_allowed_after_the_connect_gave_up_installs_without_a_second_prompt(self):
+        simulator = self.simulator("--auth", "allow", "--allow-after-ms", "3000")
+        result = self.adb.run("connect", simulator.serial, env={"MOSSGATE_ADB_AUTH_WAIT_S": "1"})
+        self.assertEqual(result.out, b"failed to authenticate to %s\n" % simulator.serial.encode())
+        time.sleep(3)  # the user allows debugging after the connect has given up
+        package = make_package(self.folder / "a.apk", 3000)
+        install = self.adb.run("install", str(package))
+        self.assertEqual((install.code, install.out), (0, b"Performing Streamed Install\nSuccess\n"))
+        self.assertEqual(simulator.log().count("recv AUTH public key"), 1)
 
     def test_closed_port_is_reported_at_once_and_not_remembered(self):
         port = free_port()
@@ -83,6 +97,8 @@ class Connect(TempTestCase):
         self.assertEqual(result.code, 0)
         self.assertRegex(result.out.decode(), r"^cannot connect to 127\.0\.0\.1:%d: .+ \(10061\)\n$" % port)
         self.assertLess(result.seconds, 8)
+        # The key is made before any connection is opened, so no device waits on an open one meanwhile.
+        self.assertTrue((self.folder / "home" / ".android" / "adbkey").exists())
         install = self.adb.run("install", "x.apk")
         self.assertEqual((install.code, install.err), (1, b"adb: no devices/emulators found\n"))
 

@@ -589,25 +589,26 @@ class Program:
 RECORDER = os.path.join(TOOLS_DIR, "recorder.exe")
 
 
-def install_recorder(folder, name, stdout=None, stderr=None, exitcode=None, wait_ms=None, by_argument=None):
+def install_recorder(folder, name, stdout=None, stderr=None, exitcode=None, wait_ms=None, after=None, by_argument=None):
     """Copies recorder.exe into folder as `name` (e.g. 'adb.exe') and writes its settings: bytes or str for stdout
-    and stderr (str is encoded as GBK, as the program would see a console's text), the exit code, the wait; and per
-    first argument a dict of the same keys (by_argument={'connect': {'stdout': '...'}})."""
+    and stderr (str is encoded as GBK, as the program would see a console's text), the exit code, the wait, what
+    it writes after the wait; and per first argument a dict of the same keys (by_argument={'connect': {...}})."""
     os.makedirs(folder, exist_ok=True)
     target = os.path.join(folder, name)
     shutil.copyfile(RECORDER, target)
     os.chmod(target, 0o755)
     base = os.path.join(folder, name[:-4] if name.lower().endswith(".exe") else name)
 
-    def write(prefix, stdout=None, stderr=None, exitcode=None, wait_ms=None):
-        for what, value in (("stdout", stdout), ("stderr", stderr), ("exitcode", exitcode), ("wait", wait_ms)):
+    def write(prefix, stdout=None, stderr=None, exitcode=None, wait_ms=None, after=None):
+        for what, value in (("stdout", stdout), ("stderr", stderr), ("exitcode", exitcode), ("wait", wait_ms),
+                            ("after", after)):
             if value is None:
                 continue
             data = value if isinstance(value, bytes) else str(value).encode("gbk")
             with open(prefix + "." + what, "wb") as f:
                 f.write(data)
 
-    write(base, stdout, stderr, exitcode, wait_ms)
+    write(base, stdout, stderr, exitcode, wait_ms, after)
     for argument, settings in (by_argument or {}).items():
         write(base + "." + argument, **settings)
     return target

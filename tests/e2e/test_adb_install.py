@@ -218,13 +218,17 @@ class LogTest(InstallSequenceCase):
             "connect": {"stdout": b"", "stderr": b""},
             "install": {"stdout": b"", "stderr": "失败".encode("gbk")}})
         self.click_install()
-        self.assertEqual(self.log_bytes(), b"second\r\n\r\n" + "失败".encode("gbk"))
+        log = self.log_bytes().decode("gbk")
+        # The install did not succeed: the client's words, a blank line and a paragraph of advice.
+        self.assertTrue(log.startswith("second\r\n\r\n失败\r\n\r\n提示："), log)
+        self.assertEqual(log.count("提示："), 1)
 
     def test_log_shows_its_end_after_many_lines(self):
         lines = b"".join(b"line %03d of the install output\r\n" % n for n in range(300))
         harness.install_recorder(self.run, "adb.exe", by_argument=dict(ANSWERS, install={"stdout": lines, "stderr": b""}))
         self.click_install()
-        self.assertTrue(self.log_bytes().endswith(lines))
+        log = self.log_bytes()
+        self.assertIn(lines + b"\r\n" + "提示：".encode("gbk"), log)
         count = self.driver.call("send", "编辑框2", 0x00BA)["result"]  # EM_GETLINECOUNT
         first = self.driver.call("send", "编辑框2", 0x00CE)["result"]  # EM_GETFIRSTVISIBLELINE
         self.assertGreater(count, 300)
@@ -345,7 +349,11 @@ class FailureTest(InstallSequenceCase):
         self.driver.set_text("编辑框4", r"C:\a b.apk")
         commands = [r".\adb.exe kill-server", r".\adb.exe connect 127.0.0.1:58526", r'.\adb.exe install "C:\a b.apk"']
         self.assertEqual(self.click_install(), ["cmd.exe /c " + c for c in commands])
-        self.assertEqual(self.log_bytes(), b"\r\n".join(complaint % c.encode() for c in commands))
+        log = self.log_bytes()
+        client = b"\r\n".join(complaint % c.encode() for c in commands)
+        self.assertEqual(log[:len(client)], client)
+        # Then, after a blank line, what to do: the program could not write its tools.
+        self.assertTrue(log[len(client):].decode("gbk").startswith("\r\n提示：找不到 adb.exe"), log[len(client):])
         self.assertEqual(self.records(), [])
 
     def assert_store_install_ran_on(self, store):

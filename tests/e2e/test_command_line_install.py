@@ -79,7 +79,12 @@ class CommandLineInstallTest(harness.E2ETestCase):
             with self.subTest(install=stdout + stderr):
                 program, box = self.run_program([r"C:\x.apk"], install_stdout=stdout, install_stderr=stderr)
                 log = KILL_SERVER + b"\r\n" + CONNECT + b"\r\n" + stdout + stderr
-                self.assertEqual(bytes.fromhex(box["text_gbk_hex"]), "安装失败".encode("gbk") + b"\r\n\r\n" + log)
+                text = bytes.fromhex(box["text_gbk_hex"])
+                # The news, a blank line, what to do, a blank line, then the client's own words.
+                head, hint, rest = text.split(b"\r\n\r\n", 2)
+                self.assertEqual(head, "安装失败".encode("gbk"))
+                self.assertTrue(hint.decode("gbk").startswith("提示："), hint.decode("gbk"))
+                self.assertEqual(rest, log)
                 self.close_box_and_wait_for_the_end(program)
 
     def test_success_counts_only_as_the_last_verdict_with_exit_status_zero(self):

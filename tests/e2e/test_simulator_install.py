@@ -179,7 +179,7 @@ class FailingDeviceTest(SimulatorInstallCase):
         self.assertLess(time.monotonic() - started, 30)
         self.assertRegex(log, r"^\r\nconnected to 127\.0\.0\.1:%d\r\n\r\nPerforming Streamed Install\r\n"
                               r"adb: failed to install %s: the connection to the device was lost after \d+ of "
-                              r"10485760 bytes\r\n$" % (simulator.port, re.escape(harness.windows_path(package))))
+                              r"10485760 bytes\r\n\r\n提示：[^\n]+$" % (simulator.port, re.escape(harness.windows_path(package))))
         self.assertIn("install aborted by the host after 3145728 of 10485760 bytes", simulator.log())
         self.assertNotIn("verdict=", simulator.log())
         # The window goes on serving the user.
@@ -203,7 +203,7 @@ class FailingDeviceTest(SimulatorInstallCase):
         d.call("wait_enabled", "按钮4", timeout=30000)
         self.assertLess(time.monotonic() - started, 30)
         self.assertRegex(d.text("编辑框2"), r"\r\nPerforming Streamed Install\r\nadb: failed to install .*app\.apk: "
-                                           r"the device stopped answering after \d+ of 6291456 bytes\r\n$")
+                                           r"the device stopped answering after \d+ of 6291456 bytes\r\n\r\n提示：[^\n]+$")
         self.wait_until(lambda: "stall ended" in simulator.log(), timeout=10, what="the client to hang up")
 
     def test_key_never_allowed(self):
@@ -214,7 +214,8 @@ class FailingDeviceTest(SimulatorInstallCase):
         self.assertLess(time.monotonic() - started, 40)
         self.assertTrue(log.startswith("\r\nfailed to authenticate to 127.0.0.1:%d\r\n\r\nadb: device unauthorized.\r\n"
                                        % simulator.port), log)
-        self.assertIn("check for a confirmation dialog on your device", log)
+        self.assertIn("Allow debugging in the prompt the device shows", log)
+        self.assertIn("提示：", log)
         self.assertNotIn("open ", simulator.log())
 
 

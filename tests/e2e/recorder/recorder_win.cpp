@@ -7,6 +7,7 @@
 //   plain word of letters, digits, '.', '_' or '-'), each read from NAME.KEY.<what>, else NAME.<what>:
 //     stdout / stderr  bytes written as they are to standard output / standard error
 //     wait             milliseconds to wait before exiting; the file NAME.release ends the wait early
+//     after            bytes written to standard output after the wait
 //     exitcode         the exit code (decimal; 259 is allowed)
 #include <windows.h>
 
@@ -200,6 +201,8 @@ int main() {
             Sleep(20);
         }
     }
+    if (setting(L"after", bytes))
+        WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes);
     UINT exitCode = 0;
     if (setting(L"exitcode", bytes))
         exitCode = strtoul(bytes.c_str(), nullptr, 10);
