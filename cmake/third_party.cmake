@@ -1,5 +1,6 @@
-# libpng and libjpeg-turbo from their Debian source tarballs, built with our toolchain;
-# zlib comes from Debian's libz-mingw-w64-dev. scripts/setup fetches the tarballs.
+# libpng, libjpeg-turbo and minizip (zlib's contrib/minizip) from their Debian source tarballs, built
+# with our toolchain; zlib itself comes from Debian's libz-mingw-w64-dev, nlohmann-json (headers only)
+# from nlohmann-json3-dev. scripts/setup fetches the tarballs.
 include(ExternalProject)
 
 set(MOSSGATE_THIRD_PARTY_CACHE "${CMAKE_SOURCE_DIR}/build/third_party" CACHE PATH
@@ -51,3 +52,26 @@ set_target_properties(mossgate_jpeg PROPERTIES IMPORTED_LOCATION ${_prefix}/lib/
     INTERFACE_INCLUDE_DIRECTORIES ${_prefix}/include)
 add_dependencies(mossgate_jpeg libjpeg_build)
 add_library(mossgate::jpeg ALIAS mossgate_jpeg)
+
+# minizip: its sources unpacked from zlib's tarball and built as part of this build.
+file(GLOB _zlib_tarball "${MOSSGATE_THIRD_PARTY_CACHE}/zlib_*.orig.tar.*")
+list(FILTER _zlib_tarball EXCLUDE REGEX "\\.sha256$")
+if(NOT _zlib_tarball)
+    message(FATAL_ERROR "zlib sources missing in ${MOSSGATE_THIRD_PARTY_CACHE}; run scripts/setup")
+endif()
+set(_minizip_unpacked ${CMAKE_BINARY_DIR}/third_party/zlib-src)
+if(NOT EXISTS ${_minizip_unpacked}/stamp)
+    file(ARCHIVE_EXTRACT INPUT ${_zlib_tarball} DESTINATION ${_minizip_unpacked} PATTERNS "*/contrib/minizip/*")
+    file(TOUCH ${_minizip_unpacked}/stamp)
+endif()
+file(GLOB _minizip_dir ${_minizip_unpacked}/*/contrib/minizip)
+add_library(mossgate_minizip STATIC ${_minizip_dir}/unzip.c ${_minizip_dir}/ioapi.c)
+target_include_directories(mossgate_minizip SYSTEM PUBLIC ${_minizip_dir})
+target_compile_options(mossgate_minizip PRIVATE -w)
+target_link_libraries(mossgate_minizip PUBLIC ${MOSSGATE_ZLIB})
+add_library(mossgate::minizip ALIAS mossgate_minizip)
+
+# nlohmann-json's headers, copied beside the others: the host's /usr/include must not reach mingw.
+file(COPY /usr/include/nlohmann DESTINATION ${_prefix}/include)
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
+set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_prefix}/include)
