@@ -91,10 +91,9 @@ class Installer {
         status = ReadAll(&verdict, timeouts_.resultMs);
         device_.Close();
         if (status != StreamStatus::kEnded) {
-            return Fail(status == StreamStatus::kTimeout
-                            ? "no complete answer from the device within " + std::to_string(timeouts_.resultMs / 1000) +
-                                  " s"
-                            : LostText(sent, size));
+            return Fail(status == StreamStatus::kTimeout ? "no complete answer from the device within " +
+                                                               std::to_string(timeouts_.resultMs / 1000) + " s"
+                                                         : LostText(sent, size));
         }
         std::string shown = verdict.Shown();
         if (verdict.text.compare(0, 7, "Success") == 0 && verdict.dropped == 0) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "adb/client/bounded_text.h"
@@ -25,7 +25,8 @@ std::string Message(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_
 // Sends `script` once, then `endless` forever: there are always bytes to receive.
 class FloodingStream : public ByteStream {
   public:
-    FloodingStream(std::string script, std::string endless) : script_(std::move(script)), endless_(std::move(endless)) {}
+    FloodingStream(std::string script, std::string endless)
+        : script_(std::move(script)), endless_(std::move(endless)) {}
     bool Send(std::string_view, std::string_view, int) override { return true; }
     ReceiveStatus Receive(char* data, size_t size, int, size_t* received) override {
         if (script_.empty()) {
@@ -64,8 +65,7 @@ TEST(HostileDevice, BackToBackTokensEndTheHandshakeAtItsLimit) {
 }
 
 TEST(HostileDevice, MessagesForAnotherStreamNeverExtendTheOpenWait) {
-    DeviceConnection connection(
-        std::make_unique<FloodingStream>(kDeviceConnect, Message(kCommandOkay, 5, 999, "")));
+    DeviceConnection connection(std::make_unique<FloodingStream>(kDeviceConnect, Message(kCommandOkay, 5, 999, "")));
     ASSERT_EQ(connection.Handshake(HandshakeSettings{}), HandshakeOutcome::kOnline);
     StreamStatus status = StreamStatus::kOk;
     EXPECT_LT(SecondsOf([&] { status = connection.Open("exec:cmd package 'install' -S 1", 200); }), 2.0);
@@ -73,8 +73,8 @@ TEST(HostileDevice, MessagesForAnotherStreamNeverExtendTheOpenWait) {
 }
 
 TEST(HostileDevice, OutputInsteadOfAcknowledgementsStopsTheWriteAtItsBound) {
-    DeviceConnection connection(std::make_unique<FloodingStream>(
-        kDeviceConnect + Message(kCommandOkay, 5, 1, ""), Message(kCommandWrte, 5, 1, std::string(4096, 'o'))));
+    DeviceConnection connection(std::make_unique<FloodingStream>(kDeviceConnect + Message(kCommandOkay, 5, 1, ""),
+                                                                 Message(kCommandWrte, 5, 1, std::string(4096, 'o'))));
     ASSERT_EQ(connection.Handshake(HandshakeSettings{}), HandshakeOutcome::kOnline);
     ASSERT_EQ(connection.Open("exec:x", 1000), StreamStatus::kOk);
     EXPECT_EQ(connection.Write(std::string(10, 'p'), 5000), StreamStatus::kOk);
@@ -82,8 +82,8 @@ TEST(HostileDevice, OutputInsteadOfAcknowledgementsStopsTheWriteAtItsBound) {
 }
 
 TEST(HostileDevice, EndlessOutputEndsAReadAtItsDeadline) {
-    DeviceConnection connection(std::make_unique<FloodingStream>(
-        kDeviceConnect + Message(kCommandOkay, 5, 1, ""), Message(kCommandWrte, 7, 1, "for someone else")));
+    DeviceConnection connection(std::make_unique<FloodingStream>(kDeviceConnect + Message(kCommandOkay, 5, 1, ""),
+                                                                 Message(kCommandWrte, 7, 1, "for someone else")));
     ASSERT_EQ(connection.Handshake(HandshakeSettings{}), HandshakeOutcome::kOnline);
     ASSERT_EQ(connection.Open("exec:x", 1000), StreamStatus::kOk);
     std::string data;

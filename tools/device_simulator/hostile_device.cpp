@@ -27,8 +27,8 @@ const char* const kHostileModes =
 
 namespace {
 
-const char* const kModes[] = {"endless-verdict", "slow-verdict", "huge-reason",       "talk-during-upload",
-                              "sync-fail-huge",  "endless-pm",   "auth-flood",        "pre-cnxn-flood",
+const char* const kModes[] = {"endless-verdict", "slow-verdict", "huge-reason",      "talk-during-upload",
+                              "sync-fail-huge",  "endless-pm",   "auth-flood",       "pre-cnxn-flood",
                               "foreign-okay",    "server-talks", "server-short-fail"};
 
 constexpr int kSendTimeoutMs = 10000;
@@ -99,7 +99,9 @@ class HostileDevice {
         adb::ReceivedMessage message;
         return ReadCommand(adb::kCommandCnxn, &message);
     }
-    bool Write(uint32_t hostId, std::string_view data) { return Send(adb::kCommandWrte, kDeviceStreamId, hostId, data); }
+    bool Write(uint32_t hostId, std::string_view data) {
+        return Send(adb::kCommandWrte, kDeviceStreamId, hostId, data);
+    }
 
     // Takes the streamed upload of the size its service names, then answers as the mode says.
     void Streamed(const std::string& mode) {
