@@ -129,7 +129,12 @@ int KillServer(ClientPlatform& platform) {
         return 1;
     }
     // The server exits after its OKAY; its closing the socket tells us it is gone.
-    WaitForClose(*tcp.stream, kServerTimeoutMs);
+    if (!WaitForClose(*tcp.stream, kServerTimeoutMs)) {
+        platform.Print(OutputStream::kStderr, "adb: error: the ADB server on tcp:" + std::to_string(port) +
+                                                  " did not stop within " + std::to_string(kServerTimeoutMs / 1000) +
+                                                  " s\n");
+        return 1;
+    }
     return 0;
 }
 
@@ -223,6 +228,7 @@ int Install(ClientPlatform& platform, const std::vector<std::string>& options, c
     }
     InstallTimeouts timeouts;
     timeouts.replyMs = WaitSetting(platform, "MOSSGATE_ADB_REPLY_WAIT_S", timeouts.replyMs);
+    timeouts.resultMs = WaitSetting(platform, "MOSSGATE_ADB_RESULT_WAIT_S", timeouts.resultMs);
     return InstallPackage(*opened.connection, platform, options, path, timeouts);
 }
 

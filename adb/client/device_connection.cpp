@@ -6,6 +6,13 @@
 #include "adb/protocol/deadline.h"
 
 namespace adb {
+namespace {
+
+bool Passed(Clock::time_point deadline) {
+    return Clock::now() >= deadline;
+}
+
+}  // namespace
 
 DeviceConnection::DeviceConnection(std::unique_ptr<ByteStream> stream)
     : stream_(std::move(stream)), reader_(*stream_) {}
@@ -36,7 +43,8 @@ HandshakeOutcome DeviceConnection::Handshake(const HandshakeSettings& settings) 
     bool publicKeySent = false;
     while (true) {
         ReceivedMessage message;
-        ReadResult result = ReadMessage(&message, RemainingMs(deadline));
+        // Checked on every pass: tokens or stray messages that keep coming never extend the wait.
+        ReadResult result = Passed(deadline) ? ReadResult::kTimeout : ReadMessage(&message, RemainingMs(deadline));
         if (result == ReadResult::kTimeout) {
             return publicKeySent ? HandshakeOutcome::kUnauthorized : HandshakeOutcome::kNoHandshake;
         }
@@ -119,7 +127,7 @@ StreamStatus DeviceConnection::Open(std::string_view service, int timeoutMs) {
     Clock::time_point deadline = DeadlineAfter(timeoutMs);
     while (true) {
         ReceivedMessage message;
-        ReadResult result = ReadMessage(&message, RemainingMs(deadline));
+        ReadResult result = Passed(deadline) ? ReadResult::kTimeout : ReadMessage(&message, RemainingMs(deadline));
         if (result != ReadResult::kMessage) {
             localId_ = 0;
             return FromReadResult(result);
@@ -142,8 +150,11 @@ StreamStatus DeviceConnection::Open(std::string_view service, int timeoutMs) {
 StreamStatus DeviceConnection::WaitForOkay(int timeoutMs) {
     Clock::time_point deadline = DeadlineAfter(timeoutMs);
     while (awaitingOkay_ && !remoteClosed_) {
+        if (pendingOutput_.size() > kMaxUnreadOutput) {
+            return StreamStatus::kTooMuchOutput;
+        }
         ReceivedMessage message;
-        ReadResult result = ReadMessage(&message, RemainingMs(deadline));
+        ReadResult result = Passed(deadline) ? ReadResult::kTimeout : ReadMessage(&message, RemainingMs(deadline));
         if (result != ReadResult::kMessage) {
             return FromReadResult(result);
         }
@@ -174,14 +185,17 @@ StreamStatus DeviceConnection::Write(std::string_view data, int timeoutMs) {
 }
 
 StreamStatus DeviceConnection::Read(std::string* data, int timeoutMs) {
+    return Read(data, DeadlineAfter(timeoutMs));
+}
+
+StreamStatus DeviceConnection::Read(std::string* data, Clock::time_point deadline) {
     data->clear();
-    Clock::time_point deadline = DeadlineAfter(timeoutMs);
     while (pendingOutput_.empty()) {
         if (remoteClosed_ || localId_ == 0) {
             return StreamStatus::kEnded;
         }
         ReceivedMessage message;
-        ReadResult result = ReadMessage(&message, RemainingMs(deadline));
+        ReadResult result = Passed(deadline) ? ReadResult::kTimeout : ReadMessage(&message, RemainingMs(deadline));
         if (result != ReadResult::kMessage) {
             return FromReadResult(result);
         }

@@ -9,6 +9,7 @@
 
 #include "adb/protocol/banner.h"
 #include "adb/protocol/byte_stream.h"
+#include "adb/protocol/deadline.h"
 #include "adb/protocol/message.h"
 #include "adb/protocol/message_reader.h"
 
@@ -40,7 +41,11 @@ enum class StreamStatus {
     kRefused,         // OPEN answered with CLSE
     kConnectionLost,  // the connection closed or broke
     kTimeout,
+    kTooMuchOutput,  // the device sent more than kMaxUnreadOutput while we were writing
 };
+
+// Output the device may send while it should be acknowledging our writes.
+constexpr size_t kMaxUnreadOutput = 64 * 1024;
 
 class DeviceConnection {
   public:
@@ -58,10 +63,11 @@ class DeviceConnection {
     // last one's OKAY is awaited by the next Write, WaitForOkay or Read). Output the device sends
     // meanwhile is kept for Read(). kEnded: the device closed the stream.
     StreamStatus Write(std::string_view data, int timeoutMs);
-    // Until the last WRTE is acknowledged.
+    // Until the last WRTE is acknowledged; kTooMuchOutput stops a device that talks instead.
     StreamStatus WaitForOkay(int timeoutMs);
     // The next piece of the device's output (kept output first); kEnded at the end of the stream.
     StreamStatus Read(std::string* data, int timeoutMs);
+    StreamStatus Read(std::string* data, Clock::time_point deadline);
     // Closes the open stream, if any.
     void Close();
 

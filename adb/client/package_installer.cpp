@@ -1,10 +1,13 @@
 #include "adb/client/package_installer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
 
+#include "adb/client/bounded_text.h"
+#include "adb/protocol/deadline.h"
 #include "adb/protocol/install_service.h"
 #include "adb/protocol/sync_framing.h"
 
@@ -12,6 +15,7 @@ namespace adb {
 namespace {
 
 constexpr uint32_t kPushedFileMode = 0100644;
+constexpr const char* kChangedSize = "the file changed size during the install";
 
 class Installer {
   public:
@@ -57,6 +61,9 @@ class Installer {
         if (status == StreamStatus::kRefused) {
             return Fail("the device refused the install service");
         }
+        if (status == StreamStatus::kTimeout) {
+            return Fail("the device stopped answering when the install service was opened");
+        }
         if (status != StreamStatus::kOk) {
             return Fail(LostText(0, size));
         }
@@ -65,47 +72,82 @@ class Installer {
         uint64_t sent = 0;
         while (sent < size) {
             size_t got = 0;
-            if (!file->Read(piece.data(), piece.size(), &got) || got == 0) {
+            std::string problem = ReadPiece(*file, piece, size - sent, &got);
+            if (!problem.empty()) {
                 device_.Close();
-                return Fail("cannot read the file after " + std::to_string(sent) + " bytes");
+                return Fail(problem);
             }
             status = device_.Write(std::string_view(piece.data(), got), timeouts_.replyMs);
             if (status == StreamStatus::kEnded) {
                 break;  // the device gave up early; its verdict follows
             }
             if (status != StreamStatus::kOk) {
-                return Fail(status == StreamStatus::kTimeout
-                                ? "the device stopped answering after " + std::to_string(sent) + " of " +
-                                      std::to_string(size) + " bytes"
-                                : LostText(sent, size));
+                device_.Close();
+                return Fail(WriteProblem(status, sent, size));
             }
             sent += got;
         }
-        std::string verdict;
+        BoundedText verdict;
         status = ReadAll(&verdict, timeouts_.resultMs);
         device_.Close();
         if (status != StreamStatus::kEnded) {
-            return Fail(status == StreamStatus::kTimeout ? "no answer from the device" : LostText(sent, size));
+            return Fail(status == StreamStatus::kTimeout ? "no complete answer from the device within " +
+                                                               std::to_string(timeouts_.resultMs / 1000) + " s"
+                                                         : LostText(sent, size));
         }
-        if (verdict.compare(0, 7, "Success") == 0) {
-            Out(verdict);
+        std::string shown = verdict.Shown();
+        if (verdict.text.compare(0, 7, "Success") == 0 && verdict.dropped == 0) {
+            Out(shown);
             return 0;
         }
-        while (!verdict.empty() && (verdict.back() == '\n' || verdict.back() == '\r')) {
-            verdict.pop_back();
+        while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
+            shown.pop_back();
         }
-        return Fail(verdict.empty() ? "the device closed the install without an answer" : verdict);
+        return Fail(shown.empty() ? "the device closed the install without an answer" : shown);
     }
 
-    // Everything the open stream still brings, until the device closes it.
-    StreamStatus ReadAll(std::string* all, int timeoutMs) {
+    // Reads the next piece of the file, never past the size announced to the device. An empty
+    // result is success; the last piece also makes sure the file has not grown.
+    std::string ReadPiece(PackageFile& file, std::string& piece, uint64_t remaining, size_t* got) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(piece.size(), remaining));
+        if (!file.Read(piece.data(), want, got)) {
+            return "cannot read the file after " + std::to_string(file.Size() - remaining) + " bytes";
+        }
+        if (*got == 0) {
+            return kChangedSize;
+        }
+        if (*got == remaining) {
+            char extra = 0;
+            size_t more = 0;
+            if (!file.Read(&extra, 1, &more) || more != 0) {
+                return kChangedSize;
+            }
+        }
+        return {};
+    }
+
+    std::string WriteProblem(StreamStatus status, uint64_t sent, uint64_t size) const {
+        if (status == StreamStatus::kTooMuchOutput) {
+            return "the device sent more than " + std::to_string(kMaxUnreadOutput / 1024) +
+                   " KB of output instead of taking the package";
+        }
+        if (status == StreamStatus::kTimeout) {
+            return "the device stopped answering after " + std::to_string(sent) + " of " + std::to_string(size) +
+                   " bytes";
+        }
+        return LostText(sent, size);
+    }
+
+    // Everything the open stream still brings until the device closes it, within one overall limit.
+    StreamStatus ReadAll(BoundedText* all, int timeoutMs) {
+        Clock::time_point deadline = DeadlineAfter(timeoutMs);
         std::string piece;
         while (true) {
-            StreamStatus status = device_.Read(&piece, timeoutMs);
+            StreamStatus status = device_.Read(&piece, deadline);
             if (status != StreamStatus::kOk) {
                 return status;
             }
-            *all += piece;
+            all->Append(piece);
         }
     }
 
@@ -142,7 +184,7 @@ class Installer {
         uint64_t size = file->Size();
         auto started = std::chrono::steady_clock::now();
         if (!Push(*file, remotePath, size)) {
-            return 1;
+            return 1;  // Push said why
         }
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         char rate[160];
@@ -151,17 +193,22 @@ class Installer {
         Out(path_ + rate);
 
         int exitCode = 0;
-        std::string output;
+        BoundedText output;
         bool ran = RunShell(PmInstallCommand(options_, remotePath), true, &exitCode, &output);
-        std::string ignored;
+        BoundedText ignored;
         int ignoredCode = 0;
         (void)RunShell(RemoveFileCommand(remotePath), false, &ignoredCode, &ignored);
         if (!ran) {
             return 1;
         }
         // Without shell v2 there is no exit code: the package manager's "Success" line decides.
-        bool success =
-            exitCode == 0 && (output.compare(0, 7, "Success") == 0 || output.find("\nSuccess") != std::string::npos);
+        const std::string& text = output.text;
+        bool success = exitCode == 0 && output.dropped == 0 &&
+                       (text.compare(0, 7, "Success") == 0 || text.find("\nSuccess") != std::string::npos) &&
+                       text.find("Failure [") == std::string::npos;
+        if (!success && text.find("Failure") == std::string::npos) {
+            Err("adb: failed to install " + path_ + ": the device did not confirm the install\n");
+        }
         return success ? 0 : 1;
     }
 
@@ -173,7 +220,10 @@ class Installer {
         };
         StreamStatus status = device_.Open("sync:", timeouts_.replyMs);
         if (status != StreamStatus::kOk) {
-            return failed(status == StreamStatus::kRefused ? "the device refused the sync service" : LostText(0, size));
+            return failed(status == StreamStatus::kRefused   ? "the device refused the sync service"
+                          : status == StreamStatus::kTimeout ? "the device stopped answering when the sync service "
+                                                               "was opened"
+                                                             : LostText(0, size));
         }
         SyncWriter writer(device_, timeouts_.replyMs);
         status = writer.Append(SyncSendRequest(remotePath, kPushedFileMode));
@@ -181,8 +231,9 @@ class Installer {
         uint64_t sent = 0;
         while (status == StreamStatus::kOk && sent < size) {
             size_t got = 0;
-            if (!file.Read(piece.data(), piece.size(), &got) || got == 0) {
-                return failed("cannot read the file after " + std::to_string(sent) + " bytes");
+            std::string problem = ReadPiece(file, piece, size - sent, &got);
+            if (!problem.empty()) {
+                return failed(problem);
             }
             status = writer.Append(SyncPacket("DATA", static_cast<uint32_t>(got)));
             if (status == StreamStatus::kOk) {
@@ -197,29 +248,30 @@ class Installer {
             status = writer.Flush();
         }
         if (status != StreamStatus::kOk && status != StreamStatus::kEnded) {
-            return failed(status == StreamStatus::kTimeout ? "the device stopped answering" : LostText(sent, size));
+            return failed(WriteProblem(status, sent, size));
         }
         // The device answers once, after DONE, or early with FAIL when it cannot take the file.
         std::string reply;
+        Clock::time_point deadline = DeadlineAfter(timeouts_.resultMs);
         while (true) {
-            if (reply.size() >= 8) {
-                SyncHeader header = ParseSyncHeader(reply);
-                if (header.id == "OKAY") {
-                    break;
-                }
-                if (header.id != "FAIL") {
-                    return failed("unexpected answer from the device");
-                }
-                if (reply.size() >= 8 + size_t{header.value}) {
-                    return failed("remote " + reply.substr(8, header.value));
-                }
+            SyncReply parsed = ParseSyncReply(reply);
+            if (parsed.status == SyncReply::Status::kOkay) {
+                break;
+            }
+            if (parsed.status == SyncReply::Status::kFail) {
+                return failed("remote " + parsed.reason);
+            }
+            if (parsed.status == SyncReply::Status::kMalformed) {
+                return failed(parsed.reason);
             }
             std::string more;
-            status = device_.Read(&more, timeouts_.resultMs);
+            status = device_.Read(&more, deadline);
             if (status != StreamStatus::kOk) {
                 return failed(status == StreamStatus::kTimeout ? "no answer from the device" : LostText(sent, size));
             }
-            reply += more;
+            // A whole reply is at most its header and the longest reason.
+            constexpr size_t kLongestReply = 8 + size_t{kSyncFailMax};
+            reply.append(more, 0, std::min(more.size(), kLongestReply - std::min(reply.size(), kLongestReply)));
         }
         if (device_.Write(SyncPacket("QUIT", 0), timeouts_.replyMs) == StreamStatus::kOk) {
             (void)device_.WaitForOkay(timeouts_.replyMs);
@@ -229,44 +281,63 @@ class Installer {
     }
 
     // Runs a shell command; with `show` its output goes to our stdout/stderr.
-    bool RunShell(const std::string& command, bool show, int* exitCode, std::string* output) {
+    // Its output is kept and shown up to kMaxKeptOutput; the rest is counted and dropped.
+    bool RunShell(const std::string& command, bool show, int* exitCode, BoundedText* output) {
         bool v2 = UsesShellV2(device_.Device());
         StreamStatus status = device_.Open(ShellService(device_.Device(), command), timeouts_.replyMs);
         if (status != StreamStatus::kOk) {
             if (show) {
-                Err("adb: error: cannot run '" + command + "' on the device\n");
+                Err("adb: error: cannot run '" + command + "' on the device" +
+                    (status == StreamStatus::kTimeout ? ": the device stopped answering" : "") + "\n");
             }
             return false;
         }
+        auto keep = [&](OutputStream stream, std::string_view data) {
+            size_t before = output->text.size();
+            bool cutBefore = output->dropped > 0;
+            output->Append(data);
+            if (show && output->text.size() > before) {
+                platform_.Print(stream, std::string_view(output->text).substr(before));
+            }
+            if (show && !cutBefore && output->dropped > 0) {
+                Err("\nadb: the device's output was cut at " + std::to_string(kMaxKeptOutput / 1024) + " KB\n");
+            }
+        };
         ShellPacketReader packets;
         std::string piece;
         *exitCode = 0;
-        while ((status = device_.Read(&piece, timeouts_.resultMs)) == StreamStatus::kOk) {
+        Clock::time_point deadline = DeadlineAfter(timeouts_.resultMs);
+        while ((status = device_.Read(&piece, deadline)) == StreamStatus::kOk) {
             if (!v2) {
-                *output += piece;
-                if (show) {
-                    Out(piece);
-                }
+                keep(OutputStream::kStdout, piece);
                 continue;
             }
             packets.Append(piece);
             while (std::optional<ShellPacketReader::Packet> packet = packets.Next()) {
                 if (packet->id == ShellPacketId::kStdout || packet->id == ShellPacketId::kStderr) {
-                    *output += packet->data;
-                    if (show) {
-                        platform_.Print(
-                            packet->id == ShellPacketId::kStdout ? OutputStream::kStdout : OutputStream::kStderr,
-                            packet->data);
-                    }
+                    keep(packet->id == ShellPacketId::kStdout ? OutputStream::kStdout : OutputStream::kStderr,
+                         packet->data);
                 } else if (packet->id == ShellPacketId::kExit && !packet->data.empty()) {
                     *exitCode = static_cast<unsigned char>(packet->data[0]);
                 }
             }
+            if (packets.Malformed()) {
+                break;
+            }
         }
         device_.Close();
+        if (packets.Malformed()) {
+            if (show) {
+                Err("adb: error: the device sent a malformed shell packet while running '" + command + "'\n");
+            }
+            return false;
+        }
         if (status != StreamStatus::kEnded) {
             if (show) {
-                Err("adb: error: the connection to the device was lost while running '" + command + "'\n");
+                Err(status == StreamStatus::kTimeout
+                        ? "adb: error: '" + command + "' did not end within " +
+                              std::to_string(timeouts_.resultMs / 1000) + " s\n"
+                        : "adb: error: the connection to the device was lost while running '" + command + "'\n");
             }
             return false;
         }

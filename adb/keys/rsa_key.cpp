@@ -96,7 +96,12 @@ std::unique_ptr<RsaKey> RsaKey::FromPem(std::string_view pem, std::string* error
         *error = "not a 2048-bit RSA key";
         return nullptr;
     }
-    return std::unique_ptr<RsaKey>(new RsaKey(std::move(state)));
+    auto key = std::unique_ptr<RsaKey>(new RsaKey(std::move(state)));
+    if (key->PublicKeyBlob().empty()) {
+        *error = "its public exponent does not fit the device's public key format (32 bits)";
+        return nullptr;
+    }
+    return key;
 }
 
 std::string RsaKey::ToPkcs8Pem() const {

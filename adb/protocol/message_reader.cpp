@@ -26,7 +26,12 @@ ReceiveStatus MessageReader::ReceiveMore(size_t atLeast, int timeoutMs) {
 }
 
 bool MessageReader::Fill(size_t needed, Clock::time_point deadline) {
-    while (input_.size() - inputStart_ < needed) {
+    // One look at what has arrived, then only while the deadline holds: bytes that keep trickling
+    // in never turn a passed deadline into a wait without end.
+    for (bool first = true; input_.size() - inputStart_ < needed; first = false) {
+        if (!first && Clock::now() >= deadline) {
+            return false;
+        }
         ReceiveStatus status = ReceiveMore(needed - (input_.size() - inputStart_), RemainingMs(deadline));
         if (status != ReceiveStatus::kData) {
             failed_ = status != ReceiveStatus::kTimeout;
@@ -64,7 +69,8 @@ MessageReader::Result MessageReader::Read(ReceivedMessage* message, uint32_t max
 }
 
 void MessageReader::ReceiveAvailable() {
-    while (!failed_ && ReceiveMore(0, 0) == ReceiveStatus::kData) {
+    // What is there now, bounded: a peer that keeps sending must not keep us here.
+    for (int round = 0; round < 16 && !failed_ && ReceiveMore(0, 0) == ReceiveStatus::kData; ++round) {
     }
 }
 

@@ -1,7 +1,6 @@
 #include "adb/protocol/smart_socket.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "adb/protocol/deadline.h"
 
@@ -13,7 +12,9 @@ bool ReadExactly(ByteStream& stream, std::string* out, size_t size, Clock::time_
     size_t have = 0;
     while (have < size) {
         size_t got = 0;
-        if (stream.Receive(&(*out)[have], size - have, RemainingMs(deadline), &got) != ReceiveStatus::kData) {
+        if (Clock::now() >= deadline ||
+            stream.Receive(&(*out)[have], size - have, RemainingMs(deadline), &got) != ReceiveStatus::kData) {
+            out->resize(have);  // only what arrived
             return false;
         }
         have += got;
@@ -42,19 +43,49 @@ SmartSocketReply SmartSocketRequest(ByteStream& stream, std::string_view request
         reply.status = SmartSocketReply::Status::kFail;
         std::string lengthText;
         if (ReadExactly(stream, &lengthText, 4, deadline)) {
-            size_t length = std::strtoul(lengthText.c_str(), nullptr, 16);
-            (void)ReadExactly(stream, &reply.message, length, deadline);
+            std::optional<size_t> length = ParseHexLength(lengthText);
+            if (length) {
+                (void)ReadExactly(stream, &reply.message, *length, deadline);
+            } else {
+                reply.message = "malformed reply length '" + lengthText + "'";
+            }
         }
     }
     return reply;
 }
 
-void WaitForClose(ByteStream& stream, int timeoutMs) {
-    Clock::time_point deadline = DeadlineAfter(timeoutMs);
-    char sink[256];
-    size_t got = 0;
-    while (stream.Receive(sink, sizeof sink, RemainingMs(deadline), &got) == ReceiveStatus::kData) {
+std::optional<size_t> ParseHexLength(std::string_view text) {
+    if (text.size() != 4) {
+        return std::nullopt;
     }
+    size_t length = 0;
+    for (char c : text) {
+        int digit = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        length = length * 16 + static_cast<size_t>(digit);
+    }
+    return length;
+}
+
+bool WaitForClose(ByteStream& stream, int timeoutMs) {
+    Clock::time_point deadline = DeadlineAfter(timeoutMs);
+    char sink[4096];
+    while (Clock::now() < deadline) {
+        size_t got = 0;
+        ReceiveStatus status = stream.Receive(sink, sizeof sink, RemainingMs(deadline), &got);
+        if (status == ReceiveStatus::kClosed || status == ReceiveStatus::kError) {
+            return true;
+        }
+        if (status == ReceiveStatus::kTimeout) {
+            return false;
+        }
+    }
+    return false;
 }
 
 }  // namespace adb

@@ -27,6 +27,27 @@ SyncHeader ParseSyncHeader(std::string_view bytes) {
     return header;
 }
 
+SyncReply ParseSyncReply(std::string_view bytes) {
+    SyncReply reply;
+    if (bytes.size() < 8) {
+        return reply;
+    }
+    SyncHeader header = ParseSyncHeader(bytes);
+    if (header.id == "OKAY") {
+        reply.status = SyncReply::Status::kOkay;
+    } else if (header.id != "FAIL") {
+        reply.status = SyncReply::Status::kMalformed;
+        reply.reason = "unexpected answer from the device";
+    } else if (header.value > kSyncFailMax) {
+        reply.status = SyncReply::Status::kMalformed;
+        reply.reason = "the device's failure reason claims " + std::to_string(header.value) + " bytes";
+    } else if (bytes.size() - 8 >= header.value) {
+        reply.status = SyncReply::Status::kFail;
+        reply.reason.assign(bytes.substr(8, header.value));
+    }
+    return reply;
+}
+
 std::string ShellPacket(ShellPacketId id, std::string_view data) {
     std::string packet(1, static_cast<char>(id));
     AppendLe32(packet, static_cast<uint32_t>(data.size()));
@@ -35,10 +56,15 @@ std::string ShellPacket(ShellPacketId id, std::string_view data) {
 }
 
 std::optional<ShellPacketReader::Packet> ShellPacketReader::Next() {
-    if (buffer_.size() < 5) {
+    if (malformed_ || buffer_.size() < 5) {
         return std::nullopt;
     }
     uint32_t length = GetLe32(buffer_.data() + 1);
+    if (length > kShellPacketMax) {
+        malformed_ = true;
+        buffer_.clear();
+        return std::nullopt;
+    }
     if (buffer_.size() - 5 < length) {
         return std::nullopt;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "adb/win/adb_winapi.h"
+#include "adb/win/wide_arguments.h"
 
 namespace {
 
@@ -75,11 +76,27 @@ void ReportPeakMemory() {
     }
 }
 
-int Run(int argc, char** argv) {
+std::string Ansi(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    (void)WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), size, nullptr,
+                              nullptr);
+    return ansi;
+}
+
+// The arguments from the wide command line: a file name the ANSI code page cannot spell still
+// reaches the file by its wide name.
+int Run() {
+    std::vector<std::wstring> wide = adb::SplitWideCommandLine(GetCommandLineW());
+    std::vector<std::string> args;
+    for (const std::wstring& argument : wide) {
+        args.push_back(Ansi(argument));
+    }
+    size_t argc = args.size();
     if (argc < 2) {
         return Usage("");
     }
-    std::string command = argv[1];
+    const std::string& command = args[1];
     if (command == "kill-server" && argc == 2) {
         return AdbKillServerCommand(WriteOutput, nullptr);
     }
@@ -87,22 +104,27 @@ int Run(int argc, char** argv) {
         if (argc != 3) {
             return Usage("adb: usage: adb connect HOST[:PORT]\n");
         }
-        return AdbConnectCommand(argv[2], WriteOutput, nullptr);
+        return AdbConnectCommand(args[2].c_str(), WriteOutput, nullptr);
     }
     if (command == "install") {
         if (argc < 3) {
             return Usage("adb: install requires an argument\n");
         }
+        std::vector<const char*> options;
+        for (size_t i = 2; i + 1 < argc; ++i) {
+            options.push_back(args[i].c_str());
+        }
         // Unlike the makers' client, any file name is taken: downloads get renamed (x.apk.1).
-        return AdbInstallCommand(argc - 3, argv + 2, argv[argc - 1], WriteOutput, nullptr);
+        return AdbInstallCommandW(static_cast<int>(options.size()), options.data(), args[argc - 1].c_str(),
+                                  wide[argc - 1].c_str(), WriteOutput, nullptr);
     }
     return Usage("adb: unknown command " + command + "\n");
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    int exitCode = Run(argc, argv);
+int main() {
+    int exitCode = Run();
     ReportPeakMemory();
     return exitCode;
 }

@@ -2,6 +2,8 @@
 // Texts are bytes in the system's ANSI code page; each command returns the process exit code.
 #pragma once
 
+#include <wchar.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -24,6 +26,14 @@ ADB_WINAPI_EXPORT int __cdecl AdbInstallCommand(int optionCount,
                                                 const char* path,
                                                 AdbOutputCallback output,
                                                 void* context);
+
+// The same with the package named by its wide path (any file name); `ansiPath` is how texts show it.
+ADB_WINAPI_EXPORT int __cdecl AdbInstallCommandW(int optionCount,
+                                                 const char* const* options,
+                                                 const char* ansiPath,
+                                                 const wchar_t* widePath,
+                                                 AdbOutputCallback output,
+                                                 void* context);
 
 #ifdef __cplusplus
 }

@@ -28,11 +28,16 @@ UserFiles& WindowsClientPlatform::Files() {
 }
 
 std::unique_ptr<PackageFile> WindowsClientPlatform::OpenPackage(const std::string& path, std::string* error) {
-    return OpenPackageFile(path, error);
+    return !widePath_.empty() && path == ansiPath_ ? OpenPackageFileW(widePath_, error) : OpenPackageFile(path, error);
 }
 
 std::string WindowsClientPlatform::DeviceFileName(const std::string& path) {
-    return adb::DeviceFileName(path);
+    return !widePath_.empty() && path == ansiPath_ ? DeviceFileNameW(widePath_) : adb::DeviceFileName(path);
+}
+
+void WindowsClientPlatform::UseWidePath(std::string ansiPath, std::wstring widePath) {
+    ansiPath_ = std::move(ansiPath);
+    widePath_ = std::move(widePath);
 }
 
 }  // namespace adb

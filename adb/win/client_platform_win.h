@@ -1,6 +1,8 @@
 // The client's platform on Windows: the caller's output, Winsock, the user's key folder, ANSI paths.
 #pragma once
 
+#include <string>
+
 #include "adb/client/client_platform.h"
 #include "adb/win/adb_winapi.h"
 #include "adb/win/tcp_socket_win.h"
@@ -18,8 +20,12 @@ class WindowsClientPlatform : public ClientPlatform {
     UserFiles& Files() override;
     std::unique_ptr<PackageFile> OpenPackage(const std::string& path, std::string* error) override;
     std::string DeviceFileName(const std::string& path) override;
+    // The package named `ansiPath` in texts is opened by `widePath`.
+    void UseWidePath(std::string ansiPath, std::wstring widePath);
 
   private:
+    std::string ansiPath_;
+    std::wstring widePath_;
     AdbOutputCallback output_;
     void* context_;
     WinsockSession winsock_;

@@ -44,7 +44,32 @@ std::string FileErrorText(unsigned long code) {
         case kSharingViolation:
             return "Permission denied";
         case kDiskFull:
+        case kHandleDiskFull:
             return "No space left on device";
+        case kFileNameTooLong:
+        case kBufferOverflow:
+            return "File name too long";
+        case kTooManyOpenFiles:
+            return "Too many open files";
+        case kNotEnoughMemory:
+        case kOutOfMemory:
+            return "Cannot allocate memory";
+        case kWriteProtect:
+            return "Read-only file system";
+        case kLockViolation:
+            return "Resource temporarily unavailable";
+        case kFileExists:
+        case kAlreadyExists:
+            return "File exists";
+        case kNotADirectory:
+            return "Not a directory";
+        case kInvalidDrive:
+        case kNotReady:
+            return "No such device";
+        case kCrc:
+        case kReadFault:
+        case kGenFailure:
+            return "Input/output error";
         default:
             return "error " + std::to_string(code);
     }

@@ -20,6 +20,22 @@ constexpr unsigned long kSharingViolation = 32;
 constexpr unsigned long kBadNetworkPath = 53;
 constexpr unsigned long kDiskFull = 112;
 constexpr unsigned long kInvalidName = 123;
+constexpr unsigned long kTooManyOpenFiles = 4;
+constexpr unsigned long kNotEnoughMemory = 8;
+constexpr unsigned long kOutOfMemory = 14;
+constexpr unsigned long kInvalidDrive = 15;
+constexpr unsigned long kWriteProtect = 19;
+constexpr unsigned long kNotReady = 21;
+constexpr unsigned long kCrc = 23;
+constexpr unsigned long kReadFault = 30;
+constexpr unsigned long kGenFailure = 31;
+constexpr unsigned long kLockViolation = 33;
+constexpr unsigned long kHandleDiskFull = 39;
+constexpr unsigned long kFileExists = 80;
+constexpr unsigned long kBufferOverflow = 111;
+constexpr unsigned long kAlreadyExists = 183;
+constexpr unsigned long kFileNameTooLong = 206;
+constexpr unsigned long kNotADirectory = 267;
 
 // "<words> (<code>)": the system's words without their line end, or our English ones when the
 // system has none.

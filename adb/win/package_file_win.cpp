@@ -31,13 +31,28 @@ class WindowsPackageFile : public PackageFile {
 
 }  // namespace
 
+namespace {
+
+std::wstring WideFromAnsi(std::string_view text) {
+    int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring utf16(static_cast<size_t>(std::max(wide, 0)), L'\0');
+    (void)MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), utf16.data(), wide);
+    return utf16;
+}
+
+}  // namespace
+
 std::unique_ptr<PackageFile> OpenPackageFile(const std::string& path, std::string* error) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    return OpenPackageFileW(WideFromAnsi(path), error);
+}
+
+std::unique_ptr<PackageFile> OpenPackageFileW(const std::wstring& path, std::string* error) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         *error = "Is a directory";
         return nullptr;
     }
-    OwnedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    OwnedKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size = {};
     if (!file.valid() || !GetFileSizeEx(file.get(), &size)) {
@@ -48,13 +63,16 @@ std::unique_ptr<PackageFile> OpenPackageFile(const std::string& path, std::strin
 }
 
 std::string DeviceFileName(const std::string& path) {
-    std::string_view name = PackageFileName(path);
-    int wide = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring utf16(static_cast<size_t>(std::max(wide, 0)), L'\0');
-    (void)MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), utf16.data(), wide);
-    int narrow = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    return DeviceFileNameW(WideFromAnsi(PackageFileName(path)));
+}
+
+std::string DeviceFileNameW(const std::wstring& path) {
+    size_t start = path.find_last_of(L"\\/:");
+    std::wstring name = start == std::wstring::npos ? path : path.substr(start + 1);
+    int wide = static_cast<int>(name.size());
+    int narrow = WideCharToMultiByte(CP_UTF8, 0, name.data(), wide, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(std::max(narrow, 0)), '\0');
-    (void)WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), narrow, nullptr, nullptr);
+    (void)WideCharToMultiByte(CP_UTF8, 0, name.data(), wide, utf8.data(), narrow, nullptr, nullptr);
     return utf8;
 }
 

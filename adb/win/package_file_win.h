@@ -14,4 +14,8 @@ std::unique_ptr<PackageFile> OpenPackageFile(const std::string& path, std::strin
 // The file's own name in UTF-8; the path is in the ANSI code page.
 std::string DeviceFileName(const std::string& path);
 
+// The same by the wide name, which any file has.
+std::unique_ptr<PackageFile> OpenPackageFileW(const std::wstring& path, std::string* error);
+std::string DeviceFileNameW(const std::wstring& path);
+
 }  // namespace adb

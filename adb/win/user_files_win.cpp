@@ -78,12 +78,20 @@ std::optional<std::string> WindowsUserFiles::ReadUserFile(std::string_view name)
     if (!file.valid()) {
         return std::nullopt;
     }
+    // Key and device files are small: one larger than this is not ours and is refused, never cut.
+    constexpr LONGLONG kLargest = 1 << 20;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargest) {
+        return std::nullopt;
+    }
     std::string contents;
     char buffer[4096];
     DWORD read = 0;
-    // Key and device files are small; anything larger is not ours.
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0 && contents.size() < 65536) {
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
         contents.append(buffer, read);
+        if (contents.size() > static_cast<size_t>(kLargest)) {
+            return std::nullopt;
+        }
     }
     return contents;
 }

@@ -100,10 +100,24 @@ TEST(MessageReader, ReportsAClosedStreamOnceAndForAll) {
     stream.closeAtEnd = true;
     MessageReader reader(stream);
     ReceivedMessage message;
-    EXPECT_EQ(reader.Read(&message, kMaxPayload, 0), MessageReader::Result::kClosed);
+    EXPECT_EQ(reader.Read(&message, kMaxPayload, 1000), MessageReader::Result::kClosed);
     int receives = stream.receives;
     EXPECT_EQ(reader.Read(&message, kMaxPayload, 0), MessageReader::Result::kClosed);
     EXPECT_EQ(stream.receives, receives);
+}
+
+TEST(MessageReader, APassedDeadlineLooksOnceAndDoesNotKeepReceiving) {
+    ScriptedStream stream;
+    std::string message = Wire(kCommandWrte, 1, std::string(100, 'x'));
+    for (char byte : message) {
+        stream.pieces.emplace_back(1, byte);
+    }
+    MessageReader reader(stream);
+    ReceivedMessage received;
+    EXPECT_EQ(reader.Read(&received, kMaxPayload, 0), MessageReader::Result::kTimeout);
+    EXPECT_EQ(stream.receives, 1);
+    EXPECT_EQ(reader.Read(&received, kMaxPayload, 1000), MessageReader::Result::kMessage);
+    EXPECT_EQ(received.payload, std::string(100, 'x'));
 }
 
 TEST(MessageReader, ShowsTheHeadersWaitingWithoutTakingThem) {

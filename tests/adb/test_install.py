@@ -188,5 +188,15 @@ class Authorization(InstallCase):
         self.assert_received(simulator, package)
 
 
+class WideFileNames(InstallCase):
+    def test_a_name_the_ansi_code_page_cannot_spell_is_opened_and_named_to_the_device(self):
+        package = make_package(self.folder / "한국 ☃.apk", 5000)
+        simulator = self.connected("--features", "shell_v2,stat_v2")
+        result = self.adb.run("install", str(package))
+        self.assertEqual(result.code, 0, result)
+        self.assert_received(simulator, package)
+        self.assertIn("sync push /data/local/tmp/한국 ☃.apk size=5000 ok", simulator.log())
+
+
 if __name__ == "__main__":
     main()

@@ -23,6 +23,11 @@ TEST(FileErrorWording, SpeaksAsTheCLibraryForTheErrorsAUserMeets) {
     EXPECT_EQ(FileErrorText(kPathNotFound), "No such file or directory");
     EXPECT_EQ(FileErrorText(kSharingViolation), "Permission denied");
     EXPECT_EQ(FileErrorText(kDiskFull), "No space left on device");
+    EXPECT_EQ(FileErrorText(kFileNameTooLong), "File name too long");
+    EXPECT_EQ(FileErrorText(kTooManyOpenFiles), "Too many open files");
+    EXPECT_EQ(FileErrorText(kWriteProtect), "Read-only file system");
+    EXPECT_EQ(FileErrorText(kNotADirectory), "Not a directory");
+    EXPECT_EQ(FileErrorText(kReadFault), "Input/output error");
     EXPECT_EQ(FileErrorText(87), "error 87");
 }
 

@@ -14,6 +14,7 @@
 
 #include "tools/device_simulator/device_session.h"
 #include "tools/device_simulator/event_log.h"
+#include "tools/device_simulator/hostile_device.h"
 #include "tools/device_simulator/package_manager.h"
 #include "tools/device_simulator/simulator_options.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     std::optional<simulator::Options> options = simulator::ParseOptions(argc, argv, &error, &help);
     if (help) {
         fputs(simulator::kUsage, stdout);
+        fputs(simulator::kHostileModes, stdout);
         return 0;
     }
     if (!options) {
@@ -105,7 +107,11 @@ int main(int argc, char** argv) {
         (void)setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         int number = ++connections;
         // Sessions run on their own threads; exiting the process ends them.
-        std::thread([socket, number, &state] {
+        std::thread([socket, number, &state, &options] {
+            if (!options->hostile.empty()) {
+                simulator::RunHostileSession(socket, *options);
+                return;
+            }
             simulator::DeviceSession session(socket, number, state);
             session.Run();
         }).detach();

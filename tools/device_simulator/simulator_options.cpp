@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/device_simulator/hostile_device.h"
+
 namespace simulator {
 
 const char* const kUsage =
@@ -35,7 +37,8 @@ const char* const kUsage =
     "  --store DIR            where received files go (simulator-store)\n"
     "  --log FILE             log of every connection, message summary and install\n"
     "  --lifetime-s N         exit after N seconds (3600)\n"
-    "  --idle-s N             drop a connection silent for N seconds (600)\n";
+    "  --idle-s N             drop a connection silent for N seconds (600)\n"
+    "  --hostile MODE         break the rules on purpose (authentication is off):\n";
 
 namespace {
 
@@ -143,6 +146,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error, b
             if (!numeric(1, 24 * 3600))
                 return std::nullopt;
             options.idleSeconds = static_cast<int>(number);
+        } else if (name == "--hostile") {
+            if (!IsHostileMode(value)) {
+                *error = "unknown hostile mode " + std::string(value);
+                return std::nullopt;
+            }
+            options.hostile = value;
         } else {
             *error = "unknown option " + name;
             return std::nullopt;

@@ -35,6 +35,7 @@ struct Options {
     std::string readyFile;
     int lifetimeSeconds = 3600;
     int idleSeconds = 600;
+    std::string hostile;  // empty: a device that keeps to the protocol
 };
 
 // Nothing (and a message in `error`) when the command line is wrong; `help` for --help.
