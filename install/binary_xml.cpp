@@ -239,9 +239,9 @@ bool BinaryXml::ForEachStartElement(const std::function<bool(const XmlStartEleme
             const uint16_t attributeStart = *ReadU16(bytes, extension + 8);
             const uint16_t attributeSize = *ReadU16(bytes, extension + 10);
             const uint16_t attributeCount = *ReadU16(bytes, extension + 12);
-            if (attributeCount > 0 &&
-                (attributeSize < kAttributeBytes || attributeStart + static_cast<uint64_t>(attributeSize) * attributeCount >
-                                                        node->size - node->headerSize)) {
+            if (attributeCount > 0 && (attributeSize < kAttributeBytes ||
+                                       attributeStart + static_cast<uint64_t>(attributeSize) * attributeCount >
+                                           node->size - node->headerSize)) {
                 return false;
             }
             element.attributes.reserve(attributeCount);

@@ -40,20 +40,17 @@ std::optional<int64_t> ParseInteger(std::string_view text) {
 }
 
 bool IsPackageName(std::string_view name) {
-    return !name.empty() && name.size() <= kMaxPackageNameBytes &&
-           std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                      c == '.';
-           });
+    return !name.empty() && name.size() <= kMaxPackageNameBytes && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
+    });
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     if (text.size() < suffix.size()) {
         return false;
     }
-    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b;
-    });
+    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
+                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; });
 }
 
 class ManifestReader {
@@ -326,9 +323,8 @@ std::optional<PackageIdentity> IdentityOfBundle(ZipEntries& archive, const std::
         }
     }
     std::string baseName;
-    for (const std::string& candidate :
-         {description.baseName, std::string("base.apk"), std::string("splits/base-master.apk"),
-          std::string("universal.apk")}) {
+    for (const std::string& candidate : {description.baseName, std::string("base.apk"),
+                                         std::string("splits/base-master.apk"), std::string("universal.apk")}) {
         if (!candidate.empty() && has(candidate)) {
             baseName = candidate;
             break;
@@ -345,9 +341,8 @@ std::optional<PackageIdentity> IdentityOfBundle(ZipEntries& archive, const std::
         return std::nullopt;
     }
     identity.isBundle = true;
-    identity.splitCount = static_cast<size_t>(std::count_if(names.begin(), names.end(), [&](const std::string& n) {
-        return n != baseName && EndsWithNoCase(n, ".apk");
-    }));
+    identity.splitCount = static_cast<size_t>(std::count_if(
+        names.begin(), names.end(), [&](const std::string& n) { return n != baseName && EndsWithNoCase(n, ".apk"); }));
     identity.obbCount = description.obbCount.value_or(static_cast<size_t>(
         std::count_if(names.begin(), names.end(), [](const std::string& n) { return EndsWithNoCase(n, ".obb"); })));
     return identity;
@@ -374,9 +369,9 @@ std::string LogSafeText(std::string_view text) {
 
 std::string AndroidRelease(std::string_view minSdk) {
     static constexpr const char* kReleases[] = {
-        nullptr, "1.0", "1.1", "1.5", "1.6", "2.0", "2.0.1", "2.1", "2.2", "2.3", "2.3.3", "3.0", "3.1", "3.2",
-        "4.0", "4.0.3", "4.1", "4.2", "4.3", "4.4", "4.4W", "5.0", "5.1", "6.0", "7.0", "7.1", "8.0", "8.1", "9",
-        "10", "11", "12", "12L", "13", "14", "15", "16"};
+        nullptr, "1.0", "1.1",   "1.5", "1.6", "2.0", "2.0.1", "2.1",  "2.2", "2.3", "2.3.3", "3.0", "3.1",
+        "3.2",   "4.0", "4.0.3", "4.1", "4.2", "4.3", "4.4",   "4.4W", "5.0", "5.1", "6.0",   "7.0", "7.1",
+        "8.0",   "8.1", "9",     "10",  "11",  "12",  "12L",   "13",   "14",  "15",  "16"};
     const auto level = ParseInteger(minSdk);
     if (!level || *level < 1 || *level >= static_cast<int64_t>(std::size(kReleases))) {
         return {};

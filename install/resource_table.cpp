@@ -23,8 +23,12 @@ struct Candidate {
 };
 
 // Where entry `entry` of the type chunk at [start, start + size) begins, relative to its entries.
-std::optional<size_t> EntryOffset(std::string_view bytes, size_t start, const ChunkHeader& chunk, uint8_t flags,
-                                  uint32_t entryCount, uint32_t entry) {
+std::optional<size_t> EntryOffset(std::string_view bytes,
+                                  size_t start,
+                                  const ChunkHeader& chunk,
+                                  uint8_t flags,
+                                  uint32_t entryCount,
+                                  uint32_t entry) {
     const size_t offsets = start + chunk.headerSize;
     const uint64_t room = chunk.size - chunk.headerSize;
     if (flags & kSparse) {
@@ -113,8 +117,8 @@ std::optional<ResValue> ResourceTable::Lookup(uint32_t id) const {
     const uint32_t packageId = id >> 24;
     const uint32_t typeId = (id >> 16) & 0xFF;
     const uint32_t entry = id & 0xFFFF;
-    const auto package = std::find_if(packages_.begin(), packages_.end(),
-                                      [&](const Package& p) { return p.id == packageId; });
+    const auto package =
+        std::find_if(packages_.begin(), packages_.end(), [&](const Package& p) { return p.id == packageId; });
     if (typeId == 0 || package == packages_.end()) {
         return std::nullopt;
     }
@@ -134,8 +138,7 @@ std::optional<ResValue> ResourceTable::Lookup(uint32_t id) const {
             const std::optional<size_t> offset = EntryOffset(bytes, at, *chunk, flags, entryCount, entry);
             std::optional<ResValue> value;
             if (offset && entriesStart <= chunk->size) {
-                value = EntryValue(bytes, at + entriesStart + std::min<size_t>(*offset, chunk->size),
-                                   at + chunk->size);
+                value = EntryValue(bytes, at + entriesStart + std::min<size_t>(*offset, chunk->size), at + chunk->size);
             }
             if (value) {
                 // The configuration, as far as it was written and fits its header; the rest reads as zero.
@@ -149,8 +152,7 @@ std::optional<ResValue> ResourceTable::Lookup(uint32_t id) const {
                 Candidate candidate{*value, config[8] == 0 && config[9] == 0 && config[10] == 0 && config[11] == 0,
                                     static_cast<size_t>(std::count_if(config + 4, config + kConfigReadMax,
                                                                       [](uint8_t b) { return b != 0; }))};
-                if (!best || (candidate.isDefault &&
-                              (!best->isDefault || candidate.qualifiers < best->qualifiers))) {
+                if (!best || (candidate.isDefault && (!best->isDefault || candidate.qualifiers < best->qualifiers))) {
                     best = candidate;
                 }
             }
