@@ -21,6 +21,11 @@ else()
     find_package(JPEG REQUIRED)
     add_library(mossgate::png ALIAS PNG::PNG)
     add_library(mossgate::jpeg ALIAS JPEG::JPEG)
+    # Reading packages: ZIP through minizip, bundle descriptions through nlohmann-json.
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+    add_library(mossgate::minizip ALIAS PkgConfig::MINIZIP)
+    find_package(nlohmann_json 3 REQUIRED)
     # Where the Windows build lives; the Wine and end-to-end tests run what it made.
     set(MOSSGATE_WIN32_DIR ${CMAKE_BINARY_DIR}/win32 CACHE PATH "Binary folder of the Windows build")
 endif()

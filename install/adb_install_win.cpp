@@ -9,7 +9,9 @@
 #include "install/client_text_win.h"
 #include "install/install_guidance.h"
 #include "install/install_log.h"
+#include "install/package_identity.h"
 #include "install/wsa_wakeup_win.h"
+#include "install/zip_entries_minizip.h"
 #include "process/console_command.h"
 #include "process/console_command_win.h"
 #include "process/responsive_delay_win.h"
@@ -118,10 +120,33 @@ bool WakeWsaAndConnect(InstallOutputs& outputs, const std::string& logBefore, co
     return true;
 }
 
+std::optional<PackageIdentity> IdentityOf(const std::string& packagePath) {
+    const std::unique_ptr<ZipEntries> archive = OpenZipFile(packagePath);
+    return archive ? ReadPackageIdentity(*archive) : std::nullopt;
+}
+
+// The log's first line and a blank line, when the package tells who it is.
+std::string IdentityHeader(const std::optional<PackageIdentity>& identity) {
+    return identity ? IdentityLogLine(*identity, Utf8ToAnsi) + "\r\n\r\n" : std::string();
+}
+
 // After a sequence without the client's Success: a blank line and the paragraph saying what to do.
 void AddHint(InstallOutputs& outputs, const std::string& packagePath, const std::string& host,
-             const std::string& port) {
+             const std::string& port, const std::optional<PackageIdentity>& identity) {
     HintContext context{packagePath, host, port, std::nullopt, "", std::nullopt};
+    if (identity) {
+        const std::string& minSdk = identity->minSdk;
+        if (!minSdk.empty() && minSdk.size() < 4 && minSdk.find_first_not_of("0123456789") == std::string::npos) {
+            context.minSdk = std::stoi(minSdk);
+        }
+        // The package's own text: no control characters into the log, and no novel either.
+        std::string version = identity->versionName.substr(0, 64);
+        for (char& c : version) {
+            c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+        }
+        context.versionName = Utf8ToAnsi(version);
+        context.versionCode = identity->versionCode;
+    }
     outputs.hint = InstallHint(InstallLogText(outputs), context);
     const std::string log = GetEditText(control::编辑框2);
     const bool endsWithLine = !log.empty() && log.back() == '\n';
@@ -142,9 +167,15 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
         return outputs;
     }
 
+    const std::optional<PackageIdentity> identity = IdentityOf(packagePath);
+    const std::string header = IdentityHeader(identity);
+    if (!header.empty()) {
+        SetInstallLog(header);
+    }
+
     TickPumpingDelay(50);
-    outputs.killServer = RunShowingOutput(KillServerCommand(), "").output;
-    std::string log = ShownText(outputs.killServer);
+    outputs.killServer = RunShowingOutput(KillServerCommand(), header).output;
+    std::string log = header + ShownText(outputs.killServer);
 
     TickPumpingDelay(50);
     const std::string connectCommand = ConnectCommand(host, port);
@@ -161,7 +192,7 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     outputs.install = std::move(install.output);
     outputs.installStatus = install.exitStatus;
     if (!InstallSucceeded(outputs)) {
-        AddHint(outputs, packagePath, host, port);
+        AddHint(outputs, packagePath, host, port, identity);
     }
     return outputs;
 }

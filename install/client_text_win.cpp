@@ -12,6 +12,8 @@ constexpr bool kToolkitWritesUtf8 = true;
 constexpr bool kToolkitWritesUtf8 = false;
 #endif
 
+}  // namespace
+
 std::string Utf8ToAnsi(std::string_view line) {
     const int wideLength = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
     if (wideLength <= 0) {
@@ -27,8 +29,6 @@ std::string Utf8ToAnsi(std::string_view line) {
     (void)WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, nullptr, nullptr);
     return ansi;
 }
-
-}  // namespace
 
 std::string ClientTextForLog(std::string_view output) {
     if (!kToolkitWritesUtf8) {

@@ -2,10 +2,12 @@
 stand-in printing real client texts), the log filling while a command runs, and WSA started through its URL scheme
 when its port refuses the connect step (with our own toolkit against the device simulator)."""
 
+import json
 import os
 import subprocess
 import threading
 import time
+import zipfile
 
 import harness
 from test_adb_install import ANSWERS, InstallSequenceCase
@@ -59,6 +61,7 @@ class GuidanceTest(InstallSequenceCase):
         for name, steps, words in cases:
             with self.subTest(name):
                 client, advice = self.advice_for(r"C:\gone.apk", **steps)
+                self.assertFalse(client.startswith("应用："), "a package that cannot be read is not named")
                 install = steps.get("install", {})
                 # The client's words (each ending in a line break) stay as they were, then a blank line.
                 self.assertTrue((client + "\r\n").encode("gbk").endswith(install.get("stdout", b"") +
@@ -74,6 +77,25 @@ class GuidanceTest(InstallSequenceCase):
         self.driver.set_text("编辑框4", r"C:\a.apk")
         self.click_install()
         self.assertIn(HINT + "找不到 adb.exe", self.log_bytes().decode("gbk"))
+
+
+class IdentityTest(InstallSequenceCase):
+    def test_a_bundle_is_named_with_its_splits_and_data_files_before_the_sequence(self):
+        base = read(harness.embedded_payload()["coolapk.apk"])
+        bundle = os.path.join(self.folder("packages"), "store.xapk")
+        with zipfile.ZipFile(bundle, "w") as archive:
+            archive.writestr("manifest.json", json.dumps({
+                "package_name": "net.mossgate.store", "version_code": "1",
+                "split_apks": [{"file": "net.mossgate.store.apk", "id": "base"}, {"file": "config.zh.apk", "id": "config.zh"}],
+                "expansions": [{"file": "Android/obb/net.mossgate.store/main.1.net.mossgate.store.obb",
+                                "install_path": "Android/obb/net.mossgate.store/main.1.net.mossgate.store.obb"}]}))
+            archive.writestr("net.mossgate.store.apk", base)
+            archive.writestr("config.zh.apk", base)
+            archive.writestr("Android/obb/net.mossgate.store/main.1.net.mossgate.store.obb", b"data")
+        self.driver.set_text("编辑框4", harness.windows_path(bundle))
+        self.click_install()
+        first, blank, _ = self.log_bytes().decode("gbk").partition("\r\n\r\n")
+        self.assertRegex(first, r"^应用：.+（net\.mossgate\.store，版本号 \d+，分包 \d+ 个，数据包 1 个）$")
 
 
 class LiveLogTest(InstallSequenceCase):

@@ -228,7 +228,9 @@ class WsaPortTest(SimulatorInstallCase):
         simulator = self.simulator("--auth", "allow", "--allow-after-ms", "1000", port=WSA_PORT, trusted=True)
         self.start_on_apk_page(self.key_home(trusted_key=True))
         self.driver.set_text("编辑框3", "5555")  # the port box plays no part
-        self.assertEqual(self.click_install("按钮8"), success_log(WSA_PORT))
+        # The store package tells who it is: the log names it first.
+        self.assertRegex(self.click_install("按钮8"), r"^应用：.+（net\.mossgate\.store，版本号 \d+）\r\n\r\n%s$"
+                         % re.escape(success_log(WSA_PORT)))
         self.assert_received(simulator, store)
         self.assertEqual(read(os.path.join(harness.work_folder(), "coolapk.apk")), read(store))
 

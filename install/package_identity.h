@@ -1,0 +1,67 @@
+// What a package says about itself: name, version and label, read from its binary manifest (the label
+// through its resource table), or for a bundle from its base package, with the bundle's own
+// manifest.json or info.json filling what the base cannot tell.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The entries of a ZIP archive, read with a cap: an entry whose data is longer than `limit` reads as
+// none, whatever its header declares.
+struct ZipEntries {
+    virtual ~ZipEntries() = default;
+    virtual std::optional<std::string> Read(std::string_view name, size_t limit) = 0;
+    virtual std::vector<std::string> Names() = 0;
+    // The archive an entry holds (a bundle's base package), none when it cannot be opened.
+    virtual std::unique_ptr<ZipEntries> OpenInner(std::string_view name, size_t limit) = 0;
+};
+
+inline constexpr size_t kMaxManifestBytes = 8 * 1024 * 1024;
+inline constexpr size_t kMaxBundleJsonBytes = 1024 * 1024;
+// A bundle's base package is read into memory up to this size.
+inline constexpr size_t kMaxInnerPackageBytes = 256 * 1024 * 1024;
+
+// All texts UTF-8; an empty text is one the package does not tell.
+struct PackageIdentity {
+    std::string packageName;
+    std::string versionName;
+    std::optional<int64_t> versionCode;
+    // An API level, or a codename for a preview.
+    std::string minSdk;
+    std::string targetSdk;
+    std::string label;
+    bool isBundle = false;
+    size_t splitCount = 0;
+    size_t obbCount = 0;
+};
+
+// What the binary manifest and resource table tell (the table may be empty or damaged: the label is
+// then left out when it is a reference). None when the manifest cannot be read or names no package.
+std::optional<PackageIdentity> IdentityFromManifest(std::string_view manifest, std::string_view resourceTable);
+
+// A package or bundle. None when neither the base's manifest nor the bundle's own description names
+// the package.
+std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive);
+
+// Converts UTF-8 to the program's ANSI text (GBK on the target systems).
+using FromUtf8 = std::function<std::string(std::string_view)>;
+
+// The log's first line: "应用：<label> <versionName>（<package>，版本号 <versionCode>）", for a bundle with
+// "，分包 N 个，数据包 N 个" inside the brackets. Control characters in the package's texts become spaces
+// and each text is cut to a sane length, so a package cannot forge log lines.
+std::string IdentityLogLine(const PackageIdentity& identity, const FromUtf8& fromUtf8);
+
+// The label the user knows the app by: its label, else its package name.
+std::string ShownLabel(const PackageIdentity& identity);
+
+// For a failure that the device's Android is too old: names the package's minimum SDK; empty when
+// the package did not tell it.
+std::string MinSdkNote(const PackageIdentity& identity, const FromUtf8& fromUtf8);
+// For a refused downgrade: names the version being installed; empty when unknown.
+std::string InstallingVersionNote(const PackageIdentity& identity, const FromUtf8& fromUtf8);
