@@ -120,9 +120,14 @@ bool WakeWsaAndConnect(InstallOutputs& outputs, const std::string& logBefore, co
     return true;
 }
 
+// Who the package says it is; nothing when it cannot tell, whatever the file holds.
 std::optional<PackageIdentity> IdentityOf(const std::string& packagePath) {
-    const std::unique_ptr<ZipEntries> archive = OpenZipFile(packagePath);
-    return archive ? ReadPackageIdentity(*archive) : std::nullopt;
+    try {
+        const std::unique_ptr<ZipEntries> archive = OpenZipFile(packagePath);
+        return archive ? ReadPackageIdentity(*archive) : std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;  // memory short for a bundle's base: the install goes on without the name
+    }
 }
 
 // The log's first line and a blank line, when the package tells who it is.

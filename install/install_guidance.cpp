@@ -208,8 +208,10 @@ std::string InstallHint(std::string_view clientLog, const HintContext& context) 
     // "Failure [1]" must not look like one.
     std::string cleaned(clientLog);
     if (!context.packagePath.empty()) {
-        for (size_t at = 0; (at = cleaned.find(context.packagePath, at)) != std::string::npos;) {
-            cleaned.replace(at, context.packagePath.size(), "<package>");
+        constexpr std::string_view kPlaceholder = "<package>";
+        for (size_t at = 0; (at = cleaned.find(context.packagePath, at)) != std::string::npos;
+             at += kPlaceholder.size()) {
+            cleaned.replace(at, context.packagePath.size(), kPlaceholder);
         }
     }
     const std::string_view log = cleaned;

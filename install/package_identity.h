@@ -24,8 +24,9 @@ struct ZipEntries {
 
 inline constexpr size_t kMaxManifestBytes = 8 * 1024 * 1024;
 inline constexpr size_t kMaxBundleJsonBytes = 1024 * 1024;
-// A bundle's base package is read into memory up to this size.
-inline constexpr size_t kMaxInnerPackageBytes = 256 * 1024 * 1024;
+// A bundle's base package is read into memory up to this size: the program is a 32-bit process, and a
+// larger base leaves the bundle's own description to tell who it is.
+inline constexpr size_t kMaxInnerPackageBytes = 64 * 1024 * 1024;
 
 // All texts UTF-8; an empty text is one the package does not tell.
 struct PackageIdentity {

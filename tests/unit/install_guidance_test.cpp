@@ -136,6 +136,8 @@ TEST(InstallHint, WordsInThePackagePathAreNoMessage) {
                             ": Failure [INSTALL_FAILED_INSUFFICIENT_STORAGE]\r\n";
     EXPECT_TRUE(Says(InstallHint(log, Wsa(path)), "存储空间不够")) << InstallHint(log, Wsa(path));
     EXPECT_EQ(FailureCode("installing C:\\Failure [1]\\a.apk\r\n"), std::nullopt);
+    // A path that is part of the stand-in text it is replaced with still ends.
+    EXPECT_TRUE(Says(InstallHint("package p: Failure [INSTALL_FAILED_TEST_ONLY]\r\n", Wsa("p")), "仅供测试"));
 }
 
 TEST(InstallHint, AnythingElseGetsTheGeneralParagraph) {
