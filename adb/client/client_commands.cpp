@@ -51,8 +51,14 @@ void SaveDevices(ClientPlatform& platform, const char* file, const std::vector<s
     }
 }
 
-// Puts the serial on the list of `file`, or takes it off.
+// Puts the serial on the list of `file`, or takes it off. A list that cannot be read whole is left
+// as it is: rewriting it from what could be read would lose the rest.
 void List(ClientPlatform& platform, const char* file, const std::string& serial, bool listed) {
+    if (!platform.Files().ReadUserFile(file) && platform.Files().UserFileExists(file)) {
+        platform.Print(OutputStream::kStderr,
+                       "adb: cannot read " + platform.Files().UserFilePath(file) + ": it is left as it is\n");
+        return;
+    }
     std::vector<std::string> serials = ListedDevices(platform, file);
     auto found = std::find(serials.begin(), serials.end(), serial);
     if (listed == (found != serials.end())) {

@@ -13,7 +13,10 @@ class UserFiles {
 
     // The folder is created when missing.
     virtual std::string UserFilePath(std::string_view name) = 0;
+    // None when the file is missing, cannot be read, or is larger than any file of ours (never cut).
     virtual std::optional<std::string> ReadUserFile(std::string_view name) = 0;
+    // Whether the file is there, read or not: one that ReadUserFile refused must not be replaced.
+    virtual bool UserFileExists(std::string_view name) = 0;
     // `privateToUser`: nobody but the user may read it. Replaces the file as a whole.
     virtual bool WriteUserFile(std::string_view name,
                                std::string_view contents,

@@ -15,6 +15,10 @@ UserKey LoadOrCreateUserKey(UserFiles& files) {
                 "adb: cannot use the private key " + files.UserFilePath(kPrivateKeyFile) + ": " + error + "\n";
             return result;
         }
+    } else if (files.UserFileExists(kPrivateKeyFile)) {
+        result.problems += "adb: cannot use the private key " + files.UserFilePath(kPrivateKeyFile) +
+                           ": it cannot be read, or it is larger than a key file can be\n";
+        return result;
     } else {
         result.key = RsaKey::Generate(&error);
         if (!result.key) {
@@ -26,7 +30,7 @@ UserKey LoadOrCreateUserKey(UserFiles& files) {
         }
     }
     result.publicKeyLine = FormatPublicKeyLine(result.key->PublicKeyBlob(), files.KeyComment());
-    if (!files.ReadUserFile(kPublicKeyFile) &&
+    if (!files.UserFileExists(kPublicKeyFile) &&
         !files.WriteUserFile(kPublicKeyFile, result.publicKeyLine, false, &error)) {
         result.problems += "adb: cannot write " + files.UserFilePath(kPublicKeyFile) + ": " + error + "\n";
     }

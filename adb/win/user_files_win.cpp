@@ -96,6 +96,10 @@ std::optional<std::string> WindowsUserFiles::ReadUserFile(std::string_view name)
     return contents;
 }
 
+bool WindowsUserFiles::UserFileExists(std::string_view name) {
+    return GetFileAttributesA(UserFilePath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool WindowsUserFiles::WriteUserFile(std::string_view name,
                                      std::string_view contents,
                                      bool privateToUser,

@@ -9,6 +9,7 @@ class WindowsUserFiles : public UserFiles {
   public:
     std::string UserFilePath(std::string_view name) override;
     std::optional<std::string> ReadUserFile(std::string_view name) override;
+    bool UserFileExists(std::string_view name) override;
     bool WriteUserFile(std::string_view name,
                        std::string_view contents,
                        bool privateToUser,

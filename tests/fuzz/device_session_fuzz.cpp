@@ -25,6 +25,7 @@ class NoFiles : public adb::UserFiles {
   public:
     std::string UserFilePath(std::string_view name) override { return std::string(name); }
     std::optional<std::string> ReadUserFile(std::string_view) override { return std::nullopt; }
+    bool UserFileExists(std::string_view) override { return false; }
     bool WriteUserFile(std::string_view, std::string_view, bool, std::string*) override { return true; }
     void RemoveUserFile(std::string_view) override {}
     std::string KeyComment() override { return "fuzz@host"; }
