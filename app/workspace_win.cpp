@@ -1,12 +1,14 @@
 #include "app/workspace_win.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "app/command_line.h"
 #include "app/program_state.h"
-#include "install/command_line_install_win.h"
 #include "base/payload_win.h"
+#include "install/bundle_files_win.h"
+#include "install/command_line_install_win.h"
 #include "ui/file_dialog_win.h"
 
 namespace {
@@ -49,6 +51,8 @@ void PrepareWorkspace() {
     (void)SetFileAttributesA(workFolder.c_str(), FILE_ATTRIBUTE_HIDDEN);
     ApkIconPath = workFolder + "\\WSAAPK.ico";
     WorkFolderPath = workFolder;
+    // A bundle's files that a crash or a power cut left behind.
+    RemoveBundleFolder();
 
     通用对话框1.initialFolder = RunDirectory;
     通用对话框2.initialFolder = RunDirectory;

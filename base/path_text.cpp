@@ -27,3 +27,16 @@ std::string FileNameOf(const std::string& path) {
     const size_t separator = LastPathSeparator(path);
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) {
+        return false;
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        if (lower(text[text.size() - suffix.size() + i]) != lower(suffix[i])) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -14,3 +14,6 @@ std::string FolderOf(const std::string& path);
 
 // The part after the last separator: the whole path when it has none.
 std::string FileNameOf(const std::string& path);
+
+// Whether a text ends with an ASCII suffix, ignoring the case of ASCII letters ("X.APK" ends in ".apk").
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);

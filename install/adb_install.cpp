@@ -1,5 +1,7 @@
 #include "install/adb_install.h"
 
+#include <algorithm>
+
 #include "install/install_log.h"
 
 std::string KillServerCommand() {
@@ -16,6 +18,18 @@ std::string ConnectCommand(std::string_view host, std::string_view port) {
 
 std::string InstallCommand(std::string_view packagePath) {
     return ".\\adb.exe install " + QuotedForInterpreter(packagePath);
+}
+
+std::string InstallMultipleCommand(const std::vector<std::string>& apkPaths) {
+    std::string command = ".\\adb.exe install-multiple";
+    for (const std::string& path : apkPaths) {
+        command += ' ' + QuotedForInterpreter(path);
+    }
+    return command;
+}
+
+std::string PushCommand(std::string_view localPath, std::string_view devicePath) {
+    return ".\\adb.exe push " + QuotedForInterpreter(localPath) + ' ' + QuotedForInterpreter(devicePath);
 }
 
 std::string QuotedForInterpreter(std::string_view path) {
@@ -47,7 +61,12 @@ bool IsValidPort(std::string_view port) {
 }
 
 std::string InstallLogText(const InstallOutputs& outputs) {
-    return ShownText(outputs.killServer) + "\r\n" + ShownText(outputs.connect) + "\r\n" + ShownText(outputs.install);
+    std::string log =
+        ShownText(outputs.killServer) + "\r\n" + ShownText(outputs.connect) + "\r\n" + ShownText(outputs.install);
+    for (const StepOutput& push : outputs.pushes) {
+        log += "\r\n" + ShownText(push.output);
+    }
+    return log;
 }
 
 bool OutputSaysSuccess(std::string_view output) {
@@ -72,5 +91,7 @@ bool OutputSaysSuccess(std::string_view output) {
 }
 
 bool InstallSucceeded(const InstallOutputs& outputs) {
-    return outputs.installStatus == 0u && OutputSaysSuccess(outputs.install);
+    return outputs.installStatus == 0u && OutputSaysSuccess(outputs.install) &&
+           std::all_of(outputs.pushes.begin(), outputs.pushes.end(),
+                       [](const StepOutput& push) { return push.status == 0u; });
 }

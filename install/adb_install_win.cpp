@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <utility>
 
 #include "app/program_state.h"
 #include "base/payload_win.h"
+#include "install/bundle_files_win.h"
+#include "install/bundle_plan.h"
 #include "install/client_text_win.h"
 #include "install/install_guidance.h"
 #include "install/install_log.h"
@@ -27,7 +30,7 @@ bool installRunning = false;
 // A second sequence started while one runs would stop the first one's server with its kill-server
 // and mix the two logs, so both install buttons stay disabled until the sequence ends.
 class InstallButtonsLock {
-public:
+  public:
     InstallButtonsLock() {
         installRunning = true;
         EnableControl(control::按钮4, false);
@@ -120,14 +123,37 @@ bool WakeWsaAndConnect(InstallOutputs& outputs, const std::string& logBefore, co
     return true;
 }
 
-// Who the package says it is; nothing when it cannot tell, whatever the file holds.
-std::optional<PackageIdentity> IdentityOf(const std::string& packagePath) {
-    try {
-        const std::unique_ptr<ZipEntries> archive = OpenZipFile(packagePath);
-        return archive ? ReadPackageIdentity(*archive) : std::nullopt;
-    } catch (const std::exception&) {
-        return std::nullopt;  // memory short for a bundle's base: the install goes on without the name
+// What the program makes of a package file before the client sees it: who it says it is (nothing when it
+// cannot tell, whatever the file holds) and whether it goes to the client whole or as a bundle.
+struct InspectedPackage {
+    std::unique_ptr<ZipEntries> archive;
+    std::optional<PackageIdentity> identity;
+    ArchivePlan plan;
+};
+
+std::string FileHead(const std::string& path) {
+    char head[4] = {};
+    size_t got = 0;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        got = std::fread(head, 1, sizeof head, file);
+        (void)std::fclose(file);
     }
+    return std::string(head, got);
+}
+
+InspectedPackage Inspect(const std::string& packagePath) {
+    InspectedPackage package;
+    try {
+        package.archive = OpenZipFile(packagePath);
+        package.plan = PlanArchive(packagePath, FileHead(packagePath), package.archive.get(), Utf8ToAnsi);
+        if (package.archive) {
+            package.identity = ReadPackageIdentity(*package.archive);
+        }
+    } catch (const std::exception&) {
+        // Memory short for a bundle's base: the install goes on without the name.
+        package.identity.reset();
+    }
+    return package;
 }
 
 // The log's first line and a blank line, when the package tells who it is.
@@ -136,8 +162,11 @@ std::string IdentityHeader(const std::optional<PackageIdentity>& identity) {
 }
 
 // After a sequence without the client's Success: a blank line and the paragraph saying what to do.
-void AddHint(InstallOutputs& outputs, const std::string& packagePath, const std::string& host,
-             const std::string& port, const std::optional<PackageIdentity>& identity) {
+void AddHint(InstallOutputs& outputs,
+             const std::string& packagePath,
+             const std::string& host,
+             const std::string& port,
+             const std::optional<PackageIdentity>& identity) {
     HintContext context{packagePath, host, port, std::nullopt, "", std::nullopt};
     if (identity) {
         const std::string& minSdk = identity->minSdk;
@@ -164,19 +193,39 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     InstallButtonsLock lock;
     InstallOutputs outputs;
 
+    InspectedPackage package = Inspect(packagePath);
+    const std::string header = IdentityHeader(package.identity);
+    if (package.plan.shape == ArchiveShape::kProblem) {
+        outputs.install = package.plan.problem;
+        SetInstallLog(header + outputs.install);
+        return outputs;
+    }
+    const bool bundle = package.plan.shape == ArchiveShape::kBundle;
+    ExtractedBundle files = bundle ? BundleFileNames(package.plan.bundle, BundleFolder() + "\\") : ExtractedBundle{};
+    const std::string installCommand = bundle ? InstallMultipleCommand(files.apkFiles) : InstallCommand(packagePath);
+
     // The interpreter would run a cut command line: nothing is started for such a path.
-    const std::string installCommand = InstallCommand(packagePath);
     if (!FitsInterpreterLine(installCommand)) {
-        outputs.install = "安装包的路径太长（命令行超过 8191 个字符），无法安装。请把安装包放到路径较短的文件夹里再试。";
+        outputs.install =
+            "安装包的路径太长（命令行超过 8191 个字符），无法安装。请把安装包放到路径较短的文件夹里再试。";
         SetInstallLog(outputs.install);
         return outputs;
     }
 
-    const std::optional<PackageIdentity> identity = IdentityOf(packagePath);
-    const std::string header = IdentityHeader(identity);
     if (!header.empty()) {
         SetInstallLog(header);
     }
+    const BundleFolderRemover removeBundleFiles(bundle);
+    if (bundle) {
+        SetInstallLog(header + "正在解压安装包……");
+        files = ExtractBundleForInstall(*package.archive, package.plan.bundle);
+        if (!files.problem.empty()) {
+            outputs.install = files.problem;
+            SetInstallLog(header + outputs.install);
+            return outputs;
+        }
+    }
+    package.archive.reset();
 
     TickPumpingDelay(50);
     outputs.killServer = RunShowingOutput(KillServerCommand(), header).output;
@@ -196,8 +245,17 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     ConsoleResult install = RunShowingOutput(installCommand, LogBefore(log));
     outputs.install = std::move(install.output);
     outputs.installStatus = install.exitStatus;
+    log = LogBefore(log) + ShownText(outputs.install);
+
+    // An OBB file only once its app is there: a failed install leaves no data behind on the device.
+    for (size_t i = 0; i < files.obbFiles.size() && InstallSucceeded(outputs); ++i) {
+        ConsoleResult push =
+            RunShowingOutput(PushCommand(files.obbFiles[i].file, files.obbFiles[i].devicePath), LogBefore(log));
+        outputs.pushes.push_back({std::move(push.output), push.exitStatus});
+        log = LogBefore(log) + ShownText(outputs.pushes.back().output);
+    }
     if (!InstallSucceeded(outputs)) {
-        AddHint(outputs, packagePath, host, port, identity);
+        AddHint(outputs, packagePath, host, port, package.identity);
     }
     return outputs;
 }

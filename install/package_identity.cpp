@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
-#include <nlohmann/json.hpp>
-
 #include "install/binary_xml.h"
+#include "install/bundle_description.h"
+#include "install/bundle_plan.h"
 #include "install/resource_table.h"
 
 namespace {
@@ -17,7 +17,6 @@ constexpr uint32_t kTargetSdkId = 0x01010270;
 constexpr uint32_t kVersionCodeId = 0x0101021b;
 constexpr uint32_t kVersionNameId = 0x0101021c;
 constexpr size_t kMaxPackageNameBytes = 255;
-constexpr size_t kMaxJsonDepth = 32;
 constexpr size_t kShownTextBytes = 200;
 
 using TableSource = std::function<std::optional<std::string>()>;
@@ -39,19 +38,15 @@ std::optional<int64_t> ParseInteger(std::string_view text) {
     return value;
 }
 
+}  // namespace
+
 bool IsPackageName(std::string_view name) {
     return !name.empty() && name.size() <= kMaxPackageNameBytes && std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
     });
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) {
-        return false;
-    }
-    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
-                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; });
-}
+namespace {
 
 class ManifestReader {
   public:
@@ -191,113 +186,6 @@ std::optional<PackageIdentity> IdentityOfApk(ZipEntries& apk) {
     return IdentityFromXml(*xml, [&] { return apk.Read("resources.arsc", kMaxResourceTableBytes); });
 }
 
-// nlohmann's parser keeps its own stack, but a deeply nested document is still refused before it:
-// nothing a bundle description needs is nested more than a few levels.
-bool NestingWithin(std::string_view text, size_t limit) {
-    size_t depth = 0;
-    bool inString = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > limit) {
-                return false;
-            }
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
-
-std::optional<nlohmann::json> ReadJson(ZipEntries& archive, std::string_view name) {
-    const std::optional<std::string> text = archive.Read(name, kMaxBundleJsonBytes);
-    if (!text || !NestingWithin(*text, kMaxJsonDepth)) {
-        return std::nullopt;
-    }
-    nlohmann::json json = nlohmann::json::parse(*text, nullptr, false);
-    if (!json.is_object()) {
-        return std::nullopt;
-    }
-    return json;
-}
-
-// A field that bundles write as a string or as a number.
-std::string JsonText(const nlohmann::json& json, const char* key) {
-    const auto found = json.find(key);
-    if (found == json.end()) {
-        return {};
-    }
-    if (found->is_string()) {
-        const std::string& text = found->get_ref<const std::string&>();
-        return text.size() <= kMaxValueBytes ? text : std::string();
-    }
-    if (found->is_number_unsigned()) {
-        return std::to_string(found->get<uint64_t>());
-    }
-    if (found->is_number_integer()) {
-        return std::to_string(found->get<int64_t>());
-    }
-    return {};
-}
-
-std::optional<int64_t> JsonInteger(const nlohmann::json& json, const char* key) {
-    const auto number = ParseInteger(JsonText(json, key));
-    return number && *number >= 0 ? number : std::nullopt;
-}
-
-struct BundleDescription {
-    PackageIdentity identity;
-    std::string baseName;
-    std::optional<size_t> obbCount;
-};
-
-BundleDescription DescribeXapk(const nlohmann::json& json) {
-    BundleDescription bundle;
-    PackageIdentity& identity = bundle.identity;
-    identity.packageName = JsonText(json, "package_name");
-    identity.label = JsonText(json, "name");
-    identity.versionName = JsonText(json, "version_name");
-    identity.versionCode = JsonInteger(json, "version_code");
-    identity.minSdk = JsonText(json, "min_sdk_version");
-    identity.targetSdk = JsonText(json, "target_sdk_version");
-    const auto splits = json.find("split_apks");
-    if (splits != json.end() && splits->is_array()) {
-        for (const nlohmann::json& split : *splits) {
-            if (split.is_object() && JsonText(split, "id") == "base") {
-                bundle.baseName = JsonText(split, "file");
-            }
-        }
-    }
-    if (bundle.baseName.empty() && IsPackageName(identity.packageName)) {
-        bundle.baseName = identity.packageName + ".apk";
-    }
-    const auto expansions = json.find("expansions");
-    if (expansions != json.end() && expansions->is_array()) {
-        bundle.obbCount = expansions->size();
-    }
-    return bundle;
-}
-
-BundleDescription DescribeApkm(const nlohmann::json& json) {
-    BundleDescription bundle;
-    PackageIdentity& identity = bundle.identity;
-    identity.packageName = JsonText(json, "pname");
-    identity.label = JsonText(json, "app_name");
-    identity.versionName = JsonText(json, "release_version");
-    identity.versionCode = JsonInteger(json, "versioncode");
-    identity.minSdk = JsonText(json, "min_api");
-    bundle.baseName = "base.apk";
-    return bundle;
-}
-
 void FillMissing(PackageIdentity& identity, const PackageIdentity& from) {
     for (auto field : {&PackageIdentity::packageName, &PackageIdentity::versionName, &PackageIdentity::minSdk,
                        &PackageIdentity::targetSdk, &PackageIdentity::label}) {
@@ -311,60 +199,27 @@ void FillMissing(PackageIdentity& identity, const PackageIdentity& from) {
 }
 
 std::optional<PackageIdentity> IdentityOfBundle(ZipEntries& archive, const std::vector<std::string>& names) {
-    const auto has = [&](std::string_view name) { return std::find(names.begin(), names.end(), name) != names.end(); };
-    BundleDescription description;
-    if (has("manifest.json")) {
-        if (const auto json = ReadJson(archive, "manifest.json")) {
-            description = DescribeXapk(*json);
-        }
-    } else if (has("info.json")) {
-        if (const auto json = ReadJson(archive, "info.json")) {
-            description = DescribeApkm(*json);
-        }
-    }
-    std::string baseName;
-    for (const std::string& candidate : {description.baseName, std::string("base.apk"),
-                                         std::string("splits/base-master.apk"), std::string("universal.apk")}) {
-        if (!candidate.empty() && has(candidate)) {
-            baseName = candidate;
-            break;
-        }
-    }
+    const auto asIs = [](std::string_view text) { return std::string(text); };
+    const ArchivePlan plan = PlanBundle(archive, names, asIs);
+    const std::optional<BundleDescription> description = ReadBundleDescription(archive, names);
     PackageIdentity identity;
-    if (!baseName.empty()) {
-        if (std::unique_ptr<ZipEntries> base = archive.OpenInner(baseName, kMaxInnerPackageBytes)) {
+    if (plan.shape == ArchiveShape::kBundle) {
+        if (std::unique_ptr<ZipEntries> base = archive.OpenInner(plan.bundle.apks.front(), kMaxInnerPackageBytes)) {
             identity = IdentityOfApk(*base).value_or(PackageIdentity{});
         }
     }
-    FillMissing(identity, description.identity);
+    if (description) {
+        FillMissing(identity, description->identity);
+    }
     if (!IsPackageName(identity.packageName)) {
         return std::nullopt;
     }
     identity.isBundle = true;
-    identity.splitCount = static_cast<size_t>(std::count_if(
-        names.begin(), names.end(), [&](const std::string& n) { return n != baseName && EndsWithNoCase(n, ".apk"); }));
-    identity.obbCount = description.obbCount.value_or(static_cast<size_t>(
-        std::count_if(names.begin(), names.end(), [](const std::string& n) { return EndsWithNoCase(n, ".obb"); })));
+    if (plan.shape == ArchiveShape::kBundle) {
+        identity.splitCount = plan.bundle.apks.size() - 1;
+        identity.obbCount = plan.bundle.obbs.size();
+    }
     return identity;
-}
-
-// A package's text for one line of the log: no control characters, a bounded length cut between
-// characters.
-std::string LogSafeText(std::string_view text) {
-    std::string shown;
-    for (const char c : text.substr(0, std::min(text.size(), kShownTextBytes + 4))) {
-        const auto byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte == 0x7F ? ' ' : c;
-    }
-    if (shown.size() > kShownTextBytes) {
-        size_t cut = kShownTextBytes;
-        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        shown.resize(cut);
-        shown += "...";
-    }
-    return shown;
 }
 
 std::string AndroidRelease(std::string_view minSdk) {
@@ -398,6 +253,23 @@ std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive) {
         return IdentityOfApk(archive);
     }
     return IdentityOfBundle(archive, names);
+}
+
+std::string LogSafeText(std::string_view text) {
+    std::string shown;
+    for (const char c : text.substr(0, std::min(text.size(), kShownTextBytes + 4))) {
+        const auto byte = static_cast<unsigned char>(c);
+        shown += byte < 0x20 || byte == 0x7F ? ' ' : c;
+    }
+    if (shown.size() > kShownTextBytes) {
+        size_t cut = kShownTextBytes;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        shown.resize(cut);
+        shown += "...";
+    }
+    return shown;
 }
 
 std::string ShownLabel(const PackageIdentity& identity) {

@@ -12,18 +12,9 @@
 #include <string_view>
 #include <vector>
 
-// The entries of a ZIP archive, read with a cap: an entry whose data is longer than `limit` reads as
-// none, whatever its header declares.
-struct ZipEntries {
-    virtual ~ZipEntries() = default;
-    virtual std::optional<std::string> Read(std::string_view name, size_t limit) = 0;
-    virtual std::vector<std::string> Names() = 0;
-    // The archive an entry holds (a bundle's base package), none when it cannot be opened.
-    virtual std::unique_ptr<ZipEntries> OpenInner(std::string_view name, size_t limit) = 0;
-};
+#include "install/zip_entries.h"
 
 inline constexpr size_t kMaxManifestBytes = 8 * 1024 * 1024;
-inline constexpr size_t kMaxBundleJsonBytes = 1024 * 1024;
 // A bundle's base package is read into memory up to this size: the program is a 32-bit process, and a
 // larger base leaves the bundle's own description to tell who it is.
 inline constexpr size_t kMaxInnerPackageBytes = 64 * 1024 * 1024;
@@ -57,6 +48,13 @@ using FromUtf8 = std::function<std::string(std::string_view)>;
 // "，分包 N 个，数据包 N 个" inside the brackets. Control characters in the package's texts become spaces
 // and each text is cut to a sane length, so a package cannot forge log lines.
 std::string IdentityLogLine(const PackageIdentity& identity, const FromUtf8& fromUtf8);
+
+// A package's name as Android takes it: letters, digits, '_' and '.', at most 255 bytes.
+bool IsPackageName(std::string_view name);
+
+// A package's own text (UTF-8) for one line of the log: control characters become spaces, and a long
+// text is cut between characters with "..." after it.
+std::string LogSafeText(std::string_view text);
 
 // The label the user knows the app by: its label, else its package name.
 std::string ShownLabel(const PackageIdentity& identity);

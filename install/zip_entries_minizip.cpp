@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <unzip.h>
 
@@ -64,8 +65,7 @@ class MinizipEntries : public ZipEntries {
     MinizipEntries& operator=(const MinizipEntries&) = delete;
 
     std::optional<std::string> Read(std::string_view name, size_t limit) override {
-        const std::string wanted(name);
-        if (unzLocateFile(zip_, wanted.c_str(), 1) != UNZ_OK) {
+        if (!Locate(name)) {
             return std::nullopt;
         }
         return ReadCurrent(limit);
@@ -92,7 +92,61 @@ class MinizipEntries : public ZipEntries {
         return bytes ? OpenZipBytes(std::move(*bytes)) : nullptr;
     }
 
+    std::optional<uint64_t> DeclaredSize(std::string_view name) override {
+        unz_file_info64 info;
+        if (!Locate(name) || unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+            return std::nullopt;
+        }
+        return info.uncompressed_size;
+    }
+
+    ZipCopyResult Copy(std::string_view name, const ZipSink& sink) override {
+        if (!Locate(name)) {
+            return ZipCopyResult::kMissing;
+        }
+        unz_file_info64 info;
+        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+            return ZipCopyResult::kDamaged;
+        }
+        if ((info.flag & 1) != 0 || (info.compression_method != 0 && info.compression_method != Z_DEFLATED)) {
+            return ZipCopyResult::kUnsupported;
+        }
+        if (unzOpenCurrentFile(zip_) != UNZ_OK) {
+            return ZipCopyResult::kDamaged;
+        }
+        std::vector<char> buffer(kCopyPieceBytes);
+        uint64_t copied = 0;
+        int count = 0;
+        while ((count = unzReadCurrentFile(zip_, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
+            copied += static_cast<unsigned>(count);
+            if (!sink(buffer.data(), static_cast<size_t>(count))) {
+                (void)unzCloseCurrentFile(zip_);
+                return ZipCopyResult::kSinkFailed;
+            }
+        }
+        // The reader stops at the declared size; data that ends early is short, data that goes on is
+        // cut there and fails the CRC.
+        const int closed = unzCloseCurrentFile(zip_);
+        if (count < 0) {
+            return ZipCopyResult::kDamaged;
+        }
+        if (copied != info.uncompressed_size) {
+            return ZipCopyResult::kWrongSize;
+        }
+        if (closed == UNZ_CRCERROR) {
+            return ZipCopyResult::kBadCrc;
+        }
+        return closed == UNZ_OK ? ZipCopyResult::kOk : ZipCopyResult::kDamaged;
+    }
+
   private:
+    static constexpr size_t kCopyPieceBytes = 256 * 1024;
+
+    bool Locate(std::string_view name) {
+        const std::string wanted(name);
+        return unzLocateFile(zip_, wanted.c_str(), 1) == UNZ_OK;
+    }
+
     std::optional<std::string> ReadCurrent(size_t limit) {
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||

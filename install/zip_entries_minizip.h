@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "install/package_identity.h"
+#include "install/zip_entries.h"
 
 // Names beyond these are not listed: no real package comes near them.
 inline constexpr size_t kMaxZipNames = 100000;

@@ -49,8 +49,9 @@ bool SystemClassesRegistry::Write(ClassesStore store, const RegistryEntry& entry
 }
 
 void RegisterApkAssociation() {
-    // Formed at each click, so a program that was moved or renamed names its new place.
-    AssociateExtensions(ProgramPath(RunDirectory, ModuleFilePath()), "apk", ApkIconPath);
+    // Formed at each click, so a program that was moved or renamed names its new place. The bundles
+    // point at the same type as the package: the command-line install takes them all.
+    AssociateExtensions(ProgramPath(RunDirectory, ModuleFilePath()), "apk|apks|apkm|xapk", ApkIconPath, "", "apk");
 }
 
 void AssociateExtensions(const std::string& executable,

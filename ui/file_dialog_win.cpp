@@ -10,7 +10,7 @@
 #include "ui/main_window_win.h"
 
 FileDialog 通用对话框1{.filter = "安装文件(*.Msixbundle)|*.Msixbundle"};
-FileDialog 通用对话框2{.filter = "安装包(*.apk)|*.apk"};
+FileDialog 通用对话框2{.filter = "安装包(*.apk;*.apks;*.apkm;*.xapk)|*.apk;*.apks;*.apkm;*.xapk"};
 
 namespace {
 

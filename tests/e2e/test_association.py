@@ -14,6 +14,8 @@ import time
 import harness
 
 CLASSES = ("HKLM\\Software\\Classes", "HKCU\\Software\\Classes")
+# The bundle kinds the click binds beside .apk.
+BUNDLE_TYPES = (".apks", ".apkm", ".xapk")
 # A file type of another program that .apk pointed to before.
 OTHER_TYPE = "MossgateE2E.OtherPackage"
 TOOLS = ("adb.exe", "AdbWinApi.dll", "AdbWinUsbApi.dll")
@@ -107,7 +109,7 @@ def no_device(port=58526, timeout=60):
 
 class AssociationTest(harness.E2ETestCase):
     def setUp(self):
-        keys = [root + "\\" + name for root in CLASSES for name in (".apk", "apk", OTHER_TYPE)]
+        keys = [root + "\\" + name for root in CLASSES for name in BUNDLE_TYPES + (".apk", "apk", OTHER_TYPE)]
         self.addCleanup(SavedKeys(keys, self.folder("saved keys")).restore)
 
     def associate(self, folder, **program_options):
@@ -140,6 +142,9 @@ class AssociationTest(harness.E2ETestCase):
                                         "HKEY_CLASSES_ROOT\\apk\\Shell", "HKEY_CLASSES_ROOT\\apk\\Shell\\Open",
                                         "HKEY_CLASSES_ROOT\\apk\\Shell\\Open\\Command"])
         self.assertEqual(query("HKCR\\.apk"), {"HKEY_CLASSES_ROOT\\.apk": {"": ("REG_SZ", "apk")}})
+        # The bundles are opened by the same type.
+        for name in BUNDLE_TYPES:
+            self.assertEqual(query("HKCR\\" + name), {"HKEY_CLASSES_ROOT\\" + name: {"": ("REG_SZ", "apk")}})
         # Written where every user's shell reads them, not into this user's own file types.
         for name in (".apk", "apk"):
             self.assertEqual(reg("query", "HKCU\\Software\\Classes\\" + name, check=False).returncode, 1, name)
@@ -188,7 +193,7 @@ class AssociationTest(harness.E2ETestCase):
         self.assertEqual(program.close(self.driver, timeout=15), 0)
         package = os.path.join(place, "包 a.apk")
         with open(package, "wb") as f:
-            f.write(b"PK\x03\x04 not really a package")
+            f.write(b"not really a package")
 
         trace_path = os.path.join(self.case_folder(), "shell-open.trace")
         d = self.driver

@@ -66,3 +66,58 @@ data[local + 22:local + 26] = gigabyte
 central = data.find(b"PK\x01\x02")
 data[central + 24:central + 28] = gigabyte
 (out / "huge_declared.apk").write_bytes(bytes(data))
+
+# The shapes the bundle plan tells apart.
+bundle("app_bundle.apks", {
+    "toc.pb": b"\x0a\x00", "splits/base-master.apk": resource, "splits/base-xxhdpi.apk": b"density",
+    "splits/feature-master.apk": b"feature", "splits/base-en.apk": b"language",
+    "standalones/standalone-x86.apk": b"standalone", "instant/instant-base-master.apk": b"instant",
+    "archive/archive.apk": b"archive",
+})
+bundle("sai.apks", {
+    "split_config.x86.apk": b"abi", "base.apk": resource, "meta.sai_v2.json": json.dumps({"package": "x"}),
+    "icon.png": b"", "extra/other.apk": b"not at the root",
+})
+(out / "renamed.apk.1").write_bytes(literal)
+(out / "encrypted.apkm").write_bytes(b"\x00\x01" + bytes(range(256)) * 8)
+(out / "not_a_zip.apk").write_bytes(b"just some bytes")
+bundle("no_apk.xapk", {"readme.txt": "nothing to install", "icon.png": b""})
+literal_xapk = (out / "literal.xapk").read_bytes()
+(out / "truncated.xapk").write_bytes(literal_xapk[:len(literal_xapk) // 2])
+bundle("bad_obb_path.xapk", {
+    "manifest.json": json.dumps({"package_name": "net.mossgate.test.literal",
+                                 "expansions": [{"file": "main.obb", "install_path": "Android/obb/../../evil.obb"}]}),
+    "net.mossgate.test.literal.apk": literal, "main.obb": b"obb",
+})
+bundle("missing_split.xapk", {
+    "manifest.json": json.dumps({"package_name": "net.mossgate.test.literal",
+                                 "split_apks": [{"file": "net.mossgate.test.literal.apk", "id": "base"},
+                                                {"file": "config.gone.apk", "id": "config.gone"}]}),
+    "net.mossgate.test.literal.apk": literal,
+})
+
+
+def stored_bundle(name, entries):
+    with zipfile.ZipFile(out / name, "w", zipfile.ZIP_STORED) as archive:
+        for entry, data in entries.items():
+            archive.writestr(entry, data)
+    return bytearray((out / name).read_bytes())
+
+
+# The split's data changed after the archive was written: its CRC no longer matches.
+data = stored_bundle("bad_crc.apkm", {"base.apk": resource, "split_config.en.apk": b"S" * 4096})
+at = data.find(b"S" * 4096)
+data[at + 100] ^= 0xFF
+(out / "bad_crc.apkm").write_bytes(bytes(data))
+
+# The split holds more than its headers declare (the CRC is that of the whole data).
+payload = b"L" * 4096
+data = stored_bundle("larger_than_declared.apks", {"base.apk": resource, "split.apk": payload})
+declared = struct.pack("<I", 1000)
+local = data.find(b"PK\x03\x04", data.find(b"split.apk") - 40)
+data[local + 18:local + 22] = declared
+data[local + 22:local + 26] = declared
+central = data.rfind(b"PK\x01\x02")
+data[central + 20:central + 24] = declared
+data[central + 24:central + 28] = declared
+(out / "larger_than_declared.apks").write_bytes(bytes(data))
