@@ -6,6 +6,7 @@ std::string ApkIconPath;
 std::vector<std::string> CommandLineArgs;
 std::string WsaPackagePath;
 std::string ApkPackagePath;
+std::wstring ApkPackageWidePath;
 
 namespace {
 void Release(std::string& text) {
@@ -22,4 +23,5 @@ void ReleaseProgramState() {
     std::vector<std::string>().swap(CommandLineArgs);
     Release(WsaPackagePath);
     Release(ApkPackagePath);
+    std::wstring().swap(ApkPackageWidePath);
 }

@@ -16,6 +16,9 @@ extern std::vector<std::string> CommandLineArgs;
 extern std::string WsaPackagePath;
 // The .apk path, kept equal to 编辑框4.
 extern std::string ApkPackagePath;
+// The wide form of the package last chosen in the dialog or installed from a drop, which names the file
+// exactly when its name does not fit the ANSI code page; it stands for 编辑框4 while the box shows it.
+extern std::wstring ApkPackageWidePath;
 
 // Releases every program-wide value; registered to run when the program ends.
 void ReleaseProgramState();

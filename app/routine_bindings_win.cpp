@@ -1,5 +1,6 @@
 #include "app/routine_bindings_win.h"
 
+#include "app/installer_role_win.h"
 #include "app/workspace_win.h"
 #include "install/adb_install_win.h"
 #include "shell/association_win.h"
@@ -29,11 +30,12 @@ void RunBoundRoutine(ui::Routine routine) {
         case SyncApkPackagePath:
             return ::SyncApkPackagePath();
         case InstallChosenApk:
-            return ::InstallChosenApk();
+            // Another instance installs: the package goes to it.
+            return InstallHereOrHandOver({ChosenApkPath()}, ::InstallChosenApk);
         case RegisterApkAssociation:
             return ::RegisterApkAssociation();
         case InstallAppStore:
-            return ::InstallAppStore();
+            return InstallHereOrHandOver({}, ::InstallAppStore);
         case OpenFirstAuthorPage:
             return ::OpenFirstAuthorPage();
         case OpenSecondAuthorPage:

@@ -5,11 +5,13 @@
 #include <shlobj.h>
 
 #include "app/command_line.h"
+#include "app/installer_role_win.h"
 #include "app/program_state.h"
 #include "base/payload_win.h"
-#include "install/bundle_files_win.h"
 #include "install/command_line_install_win.h"
+#include "install/work_files_win.h"
 #include "ui/file_dialog_win.h"
+#include "ui/main_window_win.h"
 
 namespace {
 
@@ -32,18 +34,32 @@ std::string DocumentsFolder() {
 }  // namespace
 
 void RemoveAdbTools() {
+    if (!HoldsInstallerRole()) {
+        return;
+    }
     for (const AdbToolFile& tool : kAdbToolFiles) {
         (void)DeleteFileA((RunDirectory + "\\" + tool.fileName).c_str());
     }
+}
+
+void BecomeInstaller() {
+    RemoveAdbTools();
+    RemoveInstallFiles();
+    for (const AdbToolFile& tool : kAdbToolFiles) {
+        (void)ExtractPayloadItem(FindPayloadItem(tool.payloadName), RunDirectory + "\\" + tool.fileName);
+    }
+    PublishInstallerWindow(MainWindow());
 }
 
 std::vector<std::string> SplitCommandLine() {
     return SplitArguments(GetCommandLineA());
 }
 
-void PrepareWorkspace() {
-    RemoveAdbTools();
+std::vector<std::wstring> SplitWideCommandLine() {
+    return SplitWideArguments(GetCommandLineW());
+}
 
+void PrepareWorkspace() {
     const std::string documents = DocumentsFolder();
     const std::string workFolder = documents + kWorkFolderName;
     (void)CreateDirectoryA(workFolder.c_str(), nullptr);
@@ -51,19 +67,19 @@ void PrepareWorkspace() {
     (void)SetFileAttributesA(workFolder.c_str(), FILE_ATTRIBUTE_HIDDEN);
     ApkIconPath = workFolder + "\\WSAAPK.ico";
     WorkFolderPath = workFolder;
-    // A bundle's files that a crash or a power cut left behind.
-    RemoveBundleFolder();
 
     通用对话框1.initialFolder = RunDirectory;
     通用对话框2.initialFolder = RunDirectory;
 
-    for (const AdbToolFile& tool : kAdbToolFiles) {
-        (void)ExtractPayloadItem(FindPayloadItem(tool.payloadName), RunDirectory + "\\" + tool.fileName);
+    // Another instance that installs keeps its toolkit; this one writes its own once it installs.
+    if (HoldsInstallerRole()) {
+        BecomeInstaller();
     }
     (void)ExtractPayloadItem(FindPayloadItem(payload::kApkIcon), WorkFolderPath + "\\WSAAPK.ico");
 
     CommandLineArgs = SplitCommandLine();
     if (!CommandLineArgs.empty()) {
-        RunCommandLineInstall();
+        const std::vector<std::wstring> wide = SplitWideCommandLine();
+        RunCommandLineInstall(wide.empty() ? std::wstring() : wide.front(), StopTakingHandoffs);
     }
 }

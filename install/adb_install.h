@@ -43,6 +43,8 @@ struct InstallOutputs {
     std::string install;
     std::optional<uint32_t> installStatus;
     std::vector<StepOutput> pushes;
+    // "<label> <version>" when the package tells it, ANSI; empty otherwise.
+    std::string shownName;
     // The paragraph of advice added to the log after a sequence that did not succeed.
     std::string hint;
 };

@@ -6,13 +6,18 @@
 #include <utility>
 
 #include "app/program_state.h"
+#include "base/path_text.h"
 #include "base/payload_win.h"
-#include "install/bundle_files_win.h"
+#include "base/wide_text_win.h"
 #include "install/bundle_plan.h"
 #include "install/client_text_win.h"
 #include "install/install_guidance.h"
 #include "install/install_log.h"
+#include "install/install_queue.h"
+#include "install/install_queue_win.h"
 #include "install/package_identity.h"
+#include "install/package_path_win.h"
+#include "install/work_files_win.h"
 #include "install/wsa_wakeup_win.h"
 #include "install/zip_entries_minizip.h"
 #include "process/console_command.h"
@@ -25,25 +30,11 @@
 
 namespace {
 
-bool installRunning = false;
+int installLocks = 0;
 
-// A second sequence started while one runs would stop the first one's server with its kill-server
-// and mix the two logs, so both install buttons stay disabled until the sequence ends.
-class InstallButtonsLock {
-  public:
-    InstallButtonsLock() {
-        installRunning = true;
-        EnableControl(control::按钮4, false);
-        EnableControl(control::按钮8, false);
-    }
-    ~InstallButtonsLock() {
-        EnableControl(control::按钮4, true);
-        EnableControl(control::按钮8, true);
-        installRunning = false;
-    }
-    InstallButtonsLock(const InstallButtonsLock&) = delete;
-    InstallButtonsLock& operator=(const InstallButtonsLock&) = delete;
-};
+// The part of the log above the running install's own (the packages before it in a run), and its own part.
+std::string logAbove;
+std::string logPart;
 
 void ShowNewestLogLine() {
     HWND log = ControlWindow(control::编辑框2);
@@ -51,7 +42,8 @@ void ShowNewestLogLine() {
 }
 
 void SetInstallLog(const std::string& text) {
-    SetEditText(control::编辑框2, text);
+    logPart = text;
+    SetEditText(control::编辑框2, logAbove + text);
     ShowNewestLogLine();
 }
 
@@ -80,7 +72,8 @@ int32_t ShowChunk(const char* chunk) {
 // Runs one command of the sequence with its output shown in the log as it arrives; the log then holds
 // `before` and the command's output as the log shows it.
 ConsoleResult RunShowingOutput(const std::string& command, const std::string& before) {
-    LiveLog live{before};
+    LiveLog live;
+    live.before = before;
     LiveLog* outer = std::exchange(liveLog, &live);
     ConsoleResult result = RunConsoleCommandWithStatus(command, ShowChunk, true);
     liveLog = outer;
@@ -161,6 +154,38 @@ std::string IdentityHeader(const std::optional<PackageIdentity>& identity) {
     return identity ? IdentityLogLine(*identity, Utf8ToAnsi) + "\r\n\r\n" : std::string();
 }
 
+// "<label> <version>" for the lists of a run, when the package tells it.
+std::string ShownName(const std::optional<PackageIdentity>& identity) {
+    if (!identity) {
+        return {};
+    }
+    std::string name = Utf8ToAnsi(LogSafeText(ShownLabel(*identity)));
+    if (!identity->versionName.empty()) {
+        name += " " + Utf8ToAnsi(LogSafeText(identity->versionName));
+    }
+    return name;
+}
+
+// The line above a package's part of the log in a run of several.
+std::string PlaceLine(const LogPlacement& placement, const std::string& fileName, const std::string& shownName) {
+    QueuedResult named;
+    named.fileName = fileName;
+    named.shownName = shownName;
+    return QueueHeaderLine(placement.place, placement.total, named) + "\r\n";
+}
+
+// Sets the part of the log above the install for as long as it runs.
+class LogAbove {
+  public:
+    explicit LogAbove(const std::string& above) : outer_(std::exchange(logAbove, above)) {}
+    ~LogAbove() { logAbove = std::move(outer_); }
+    LogAbove(const LogAbove&) = delete;
+    LogAbove& operator=(const LogAbove&) = delete;
+
+  private:
+    std::string outer_;
+};
+
 // After a sequence without the client's Success: a blank line and the paragraph saying what to do.
 void AddHint(InstallOutputs& outputs,
              const std::string& packagePath,
@@ -182,19 +207,26 @@ void AddHint(InstallOutputs& outputs,
         context.versionCode = identity->versionCode;
     }
     outputs.hint = InstallHint(InstallLogText(outputs), context);
-    const std::string log = GetEditText(control::编辑框2);
-    const bool endsWithLine = !log.empty() && log.back() == '\n';
-    SetInstallLog(log + (endsWithLine ? "\r\n" : "\r\n\r\n") + outputs.hint);
+    const bool endsWithLine = !logPart.empty() && logPart.back() == '\n';
+    SetInstallLog(logPart + (endsWithLine ? "\r\n" : "\r\n\r\n") + outputs.hint);
 }
 
 }  // namespace
 
-InstallOutputs InstallApk(std::string packagePath, const std::string& host, const std::string& port) {
+InstallOutputs InstallApk(std::string packagePath,
+                          const std::string& host,
+                          const std::string& port,
+                          const LogPlacement& placement) {
     InstallButtonsLock lock;
+    const LogAbove above(placement.above);
     InstallOutputs outputs;
 
     InspectedPackage package = Inspect(packagePath);
-    const std::string header = IdentityHeader(package.identity);
+    outputs.shownName = ShownName(package.identity);
+    std::string header = IdentityHeader(package.identity);
+    if (placement.place > 0) {
+        header = PlaceLine(placement, FileNameOf(packagePath), outputs.shownName) + header;
+    }
     if (package.plan.shape == ArchiveShape::kProblem) {
         outputs.install = package.plan.problem;
         SetInstallLog(header + outputs.install);
@@ -215,7 +247,7 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     if (!header.empty()) {
         SetInstallLog(header);
     }
-    const BundleFolderRemover removeBundleFiles(bundle);
+    const FolderRemover removeBundleFiles(bundle ? BundleFolder() : std::string());
     if (bundle) {
         SetInstallLog(header + "正在解压安装包……");
         files = ExtractBundleForInstall(*package.archive, package.plan.bundle);
@@ -260,24 +292,70 @@ InstallOutputs InstallApk(std::string packagePath, const std::string& host, cons
     return outputs;
 }
 
+InstallOutputs InstallApkAt(const std::wstring& packagePath,
+                            const std::string& host,
+                            const std::string& port,
+                            const LogPlacement& placement) {
+    const ClientPackagePath path(packagePath);
+    if (path.Problem().empty()) {
+        return InstallApk(path.Ansi(), host, port, placement);
+    }
+    InstallButtonsLock lock;
+    const LogAbove above(placement.above);
+    InstallOutputs outputs;
+    outputs.install = path.Problem();
+    const std::string place =
+        placement.place > 0 ? PlaceLine(placement, FileNameOf(AnsiFromWide(packagePath)), "") : "";
+    SetInstallLog(place + outputs.install);
+    return outputs;
+}
+
+std::wstring ChosenApkPath() {
+    // The wide form names the file exactly while the box still shows what the dialog or a drop put there.
+    if (!ApkPackageWidePath.empty() && AnsiFromWide(ApkPackageWidePath) == ApkPackagePath) {
+        return ApkPackageWidePath;
+    }
+    return WideFromAnsi(ApkPackagePath);
+}
+
+InstallButtonsLock::InstallButtonsLock() {
+    if (installLocks++ == 0) {
+        EnableControl(control::按钮4, false);
+        EnableControl(control::按钮8, false);
+    }
+}
+
+InstallButtonsLock::~InstallButtonsLock() {
+    if (--installLocks == 0) {
+        EnableControl(control::按钮4, true);
+        EnableControl(control::按钮8, true);
+    }
+}
+
+bool InstallRunning() {
+    return installLocks > 0;
+}
+
 void InstallChosenApk() {
-    if (installRunning) {
+    if (InstallRunning()) {
         return;
     }
-    const std::string host = GetIpAddressText(control::IP编辑框1);
-    const std::string port = GetEditText(control::编辑框3);
-    if (!IsValidPort(port)) {
-        ShowMessage("端口号无效，请输入 1 到 65535 之间的数字");
+    if (!IsValidPort(GetEditText(control::编辑框3))) {
+        ShowMessage(kInvalidPortMessage);
         return;
     }
-    (void)InstallApk(ApkPackagePath, host, port);
+    // A queue of one, so that packages dropped meanwhile follow it.
+    QueuePackages({ChosenApkPath()});
+    RunInstallQueue();
 }
 
 void InstallAppStore() {
-    if (installRunning) {
+    if (InstallRunning()) {
         return;
     }
     const std::string package = WorkFolderPath + "\\coolapk.apk";
     (void)ExtractPayloadItem(FindPayloadItem(payload::kStoreApk), package);
     (void)InstallApk(package, "127.0.0.1", "58526");
+    // Packages dropped meanwhile waited for this install to end.
+    RunSoon(RunInstallQueue);
 }

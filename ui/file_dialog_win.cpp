@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/wide_text_win.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window_win.h"
 
@@ -17,35 +18,42 @@ namespace {
 // Room for any path the dialog may hand back.
 constexpr size_t kFileNameCapacity = 32768;
 
-const char* TextOrNull(const std::string& text) {
+const wchar_t* TextOrNull(const std::wstring& text) {
     return text.empty() ? nullptr : text.c_str();
 }
 
 }  // namespace
 
 bool RunFileDialog(FileDialog& dialog) {
-    const std::string filter = ui::SystemFilterList(dialog.filter);
-    std::vector<char> fileName(kFileNameCapacity, '\0');
+    // The wide dialog: a file whose name the ANSI code page cannot hold is still named exactly.
+    const std::wstring filter = WideFromAnsi(ui::SystemFilterList(dialog.filter));
+    const std::wstring title = WideFromAnsi(dialog.title);
+    const std::wstring initialFolder = WideFromAnsi(dialog.initialFolder);
+    const std::wstring defaultExtension = WideFromAnsi(dialog.defaultExtension);
+    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
     // The dialog reopens on the last file chosen.
-    dialog.fileName.copy(fileName.data(), fileName.size() - 1);
+    const std::wstring last =
+        AnsiFromWide(dialog.wideFileName) == dialog.fileName ? dialog.wideFileName : WideFromAnsi(dialog.fileName);
+    last.copy(fileName.data(), fileName.size() - 1);
 
-    OPENFILENAMEA request = {};
+    OPENFILENAMEW request = {};
     request.lStructSize = sizeof(request);
     request.hwndOwner = MainWindow();
-    request.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    request.lpstrFilter = TextOrNull(filter);
     request.nFilterIndex = 1;
     request.lpstrFile = fileName.data();
     request.nMaxFile = static_cast<DWORD>(fileName.size());
-    request.lpstrTitle = TextOrNull(dialog.title);
-    request.lpstrInitialDir = TextOrNull(dialog.initialFolder);
-    request.lpstrDefExt = TextOrNull(dialog.defaultExtension);
+    request.lpstrTitle = TextOrNull(title);
+    request.lpstrInitialDir = TextOrNull(initialFolder);
+    request.lpstrDefExt = TextOrNull(defaultExtension);
     // No OFN_NOCHANGEDIR: the dialog may move the current directory, and the commands of the
     // program are started in the run directory rather than relying on it.
     request.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
 
-    if (!GetOpenFileNameA(&request)) {
+    if (!GetOpenFileNameW(&request)) {
         return false;
     }
-    dialog.fileName = fileName.data();
+    dialog.wideFileName = fileName.data();
+    dialog.fileName = AnsiFromWide(dialog.wideFileName);
     return true;
 }

@@ -7,7 +7,8 @@ struct FileDialog {
     std::string filter{};         // pipe-separated pairs: "display|pattern"
     std::string title{};          // empty: the system's own title
     std::string initialFolder{};  // set to the run directory at start-up
-    std::string fileName{};       // the last file confirmed, or empty
+    std::string fileName{};       // the last file confirmed, or empty; '?' for what the ANSI code page lacks
+    std::wstring wideFileName{};  // the same file's full path in its wide form, which names it exactly
     std::string defaultExtension{};
 };
 

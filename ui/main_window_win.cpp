@@ -3,11 +3,13 @@
 #include "ui/main_window_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "base/payload_win.h"
 #include "ui/control_events_win.h"
 #include "ui/control_factory_win.h"
 #include "ui/controls_win.h"
+#include "ui/file_drop_win.h"
 #include "ui/gdi_cache_win.h"
 #include "ui/label_win.h"
 #include "ui/picture_box_win.h"
@@ -17,6 +19,7 @@ namespace {
 
 constexpr char kClassName[] = "MossgateMain";
 constexpr UINT kCloseRequest = WM_APP + 1;
+constexpr UINT kRunSoon = WM_APP + 2;
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 HWND mainWindow = nullptr;
@@ -25,6 +28,8 @@ bool windowCreated = false;
 // The control that had the focus when the window was last deactivated.
 HWND lastFocus = nullptr;
 WNDPROC tabControlProc = nullptr;
+DropHandler dropHandler = nullptr;
+CopyDataHandler copyDataHandler = nullptr;
 
 // The controls of the pages are children of the tab control, so their notifications and colour
 // queries reach it first; the main window answers them.
@@ -102,9 +107,26 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 return -1;
             }
             windowCreated = true;
+            // Files dropped on any control reach the window itself: only it accepts them.
+            DragAcceptFiles(window, TRUE);
             RunRoutine(ui::kWindowCreated);
             return 0;
         }
+        case WM_DROPFILES: {
+            const std::vector<std::wstring> files = TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+            if (dropHandler != nullptr && !files.empty()) {
+                dropHandler(files);
+            }
+            return 0;
+        }
+        case WM_COPYDATA: {
+            const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            return copy != nullptr && copyDataHandler != nullptr &&
+                   copyDataHandler(copy->dwData, copy->lpData, copy->lpData != nullptr ? copy->cbData : 0);
+        }
+        case kRunSoon:
+            reinterpret_cast<void (*)()>(lParam)();
+            return 0;
         case WM_COMMAND:
             if (lParam != 0) {
                 HandleControlCommand(LOWORD(wParam), HIWORD(wParam));
@@ -200,4 +222,21 @@ bool PreTranslateAppMessage(MSG& message) {
 
 void CloseMainWindow() {
     (void)PostMessageA(mainWindow, kCloseRequest, 0, 0);
+}
+
+void ShowTabPage(ui::Page page) {
+    (void)SendMessageA(ControlWindow(control::选择夹1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    ShowPage(static_cast<int>(page));
+}
+
+void SetDropHandler(DropHandler handler) {
+    dropHandler = handler;
+}
+
+void SetCopyDataHandler(CopyDataHandler handler) {
+    copyDataHandler = handler;
+}
+
+void RunSoon(void (*task)()) {
+    (void)PostMessageA(mainWindow, kRunSoon, 0, reinterpret_cast<LPARAM>(task));
 }

@@ -15,12 +15,13 @@
 namespace {
 
 // A cancelled dialog changes nothing: the path box keeps what the user typed or chose before.
-void ChoosePackage(FileDialog& dialog, std::string& packagePath, int pathBox) {
+bool ChoosePackage(FileDialog& dialog, std::string& packagePath, int pathBox) {
     if (!RunFileDialog(dialog)) {
-        return;
+        return false;
     }
     packagePath = dialog.fileName;
     SetEditText(pathBox, packagePath);  // its content-changed routine stores the same text again
+    return true;
 }
 
 void ShowPayloadPicture(int pictureBox, const char* payloadName) {
@@ -31,7 +32,7 @@ void ShowPayloadPicture(int pictureBox, const char* payloadName) {
 }  // namespace
 
 void ChooseWsaPackage() {
-    ChoosePackage(通用对话框1, WsaPackagePath, control::编辑框1);
+    (void)ChoosePackage(通用对话框1, WsaPackagePath, control::编辑框1);
 }
 
 void SyncWsaPackagePath() {
@@ -39,7 +40,9 @@ void SyncWsaPackagePath() {
 }
 
 void ChooseApkPackage() {
-    ChoosePackage(通用对话框2, ApkPackagePath, control::编辑框4);
+    if (ChoosePackage(通用对话框2, ApkPackagePath, control::编辑框4)) {
+        ApkPackageWidePath = 通用对话框2.wideFileName;
+    }
 }
 
 void SyncApkPackagePath() {

@@ -9,10 +9,12 @@ import re
 import select
 import shutil
 import socket
+import struct
 import subprocess
 import tempfile
 import time
 import unittest
+import zlib
 
 SIMULATOR = os.environ.get("ADB_SIMULATOR", "")
 DATA = pathlib.Path(os.environ.get("ADB_TEST_DATA", pathlib.Path(__file__).parent / "data"))
@@ -35,17 +37,38 @@ def sha256(path):
 
 
 def make_package(path, size, seed=1):
-    """A file that starts like a ZIP archive (the simulated package manager checks that) and is
-    otherwise reproducible noise, written in pieces."""
-    state = hashlib.sha256(str(seed).encode()).digest()
-    with open(path, "wb") as file:
-        written = 4
-        file.write(b"PK\x03\x04")
-        while written < size:
+    """A ZIP archive of exactly `size` bytes holding one stored AndroidManifest.xml of reproducible noise: a
+    package to the program (which looks into it) and to the simulated package manager (which checks that it
+    starts like a ZIP), written in pieces. Below 136 bytes only the ZIP's first four bytes and noise."""
+    name = b"AndroidManifest.xml"
+    local_size, central_size, end_size = 30 + len(name), 46 + len(name), 22
+    length = size - local_size - central_size - end_size
+    if length < 0:
+        with open(path, "wb") as file:
+            file.write((b"PK\x03\x04" + hashlib.sha256(str(seed).encode()).digest() * 5)[:size])
+        return path
+
+    def noise():
+        state = hashlib.sha256(str(seed).encode()).digest()
+        left = length
+        while left > 0:
             state = hashlib.sha256(state).digest()
-            piece = (state * 2048)[: min(65536, size - written)]
+            piece = (state * 2048)[: min(65536, left)]
+            left -= len(piece)
+            yield piece
+
+    crc = 0
+    for piece in noise():
+        crc = zlib.crc32(piece, crc)
+    with open(path, "wb") as file:
+        file.write(struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0x21, crc, length, length, len(name), 0))
+        file.write(name)
+        for piece in noise():
             file.write(piece)
-            written += len(piece)
+        file.write(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, 0, 0, 0, 0x21, crc, length, length,
+                               len(name), 0, 0, 0, 0, 0, 0))
+        file.write(name)
+        file.write(struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, central_size, local_size + length, 0))
     return path
 
 

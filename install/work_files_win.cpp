@@ -1,4 +1,4 @@
-#include "install/bundle_files_win.h"
+#include "install/work_files_win.h"
 
 #include <windows.h>
 
@@ -24,8 +24,16 @@ std::string BundleFolder() {
     return WorkFolderPath + "\\bundle";
 }
 
-void RemoveBundleFolder() {
-    const std::string folder = BundleFolder();
+std::string CopyFolder() {
+    return WorkFolderPath + "\\copy";
+}
+
+void RemoveInstallFiles() {
+    RemoveFolderWithFiles(BundleFolder());
+    RemoveFolderWithFiles(CopyFolder());
+}
+
+void RemoveFolderWithFiles(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -43,7 +51,7 @@ void RemoveBundleFolder() {
 
 ExtractedBundle ExtractBundleForInstall(ZipEntries& archive, const BundlePlan& plan) {
     const std::string folder = BundleFolder();
-    RemoveBundleFolder();
+    RemoveFolderWithFiles(folder);
     (void)CreateDirectoryA(folder.c_str(), nullptr);
 
     ExtractedBundle files;
