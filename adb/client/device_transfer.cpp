@@ -81,7 +81,7 @@ std::string OpenProblem(StreamStatus status, std::string_view service, uint64_t 
     if (status == StreamStatus::kTimeout) {
         return "the device stopped answering when " + std::string(service) + " was opened";
     }
-    return LostText(0, size);
+    return size == 0 ? "the connection to the device was lost" : LostText(0, size);
 }
 
 std::string StreamFile(DeviceConnection& device, PackageFile& file, uint64_t size, int timeoutMs, uint64_t* sent) {

@@ -93,7 +93,7 @@ class SplitInstaller {
         Answer committed = Commit(*session);
         if (!committed.opened) {
             Err("adb: connect error for finalize: " + committed.problem + "\n");
-            Abandon(*session);
+            Abandon(*session, false);
             return 1;
         }
         if (!committed.Success()) {
@@ -180,12 +180,14 @@ class SplitInstaller {
     }
 
     // The device's answer is read and not shown: the failure before it is what counts.
-    void Abandon(uint32_t session) {
+    void Abandon(uint32_t session, bool sayUnreachable = true) {
         if (device_->Broken()) {
             std::string problem;
             replacement_ = reconnect_ ? reconnect_(&problem) : nullptr;
             if (!replacement_) {
-                Err("adb: connect error for finalize: " + problem + "\n");
+                if (sayUnreachable) {
+                    Err("adb: connect error for finalize: " + problem + "\n");
+                }
                 return;
             }
             device_ = replacement_.get();
