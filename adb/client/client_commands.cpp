@@ -5,7 +5,9 @@
 
 #include "adb/client/connect_target.h"
 #include "adb/client/device_connection.h"
+#include "adb/client/file_push.h"
 #include "adb/client/package_installer.h"
+#include "adb/client/split_installer.h"
 #include "adb/keys/user_key.h"
 #include "adb/protocol/smart_socket.h"
 
@@ -109,6 +111,59 @@ OpenedDevice OpenDevice(ClientPlatform& platform, const ConnectTarget& target, b
     return opened;
 }
 
+struct ReachedDevice {
+    ConnectTarget target;
+    std::unique_ptr<DeviceConnection> connection;
+};
+
+// The one remembered device, online; nothing (and why, printed) otherwise.
+std::optional<ReachedDevice> ReachRememberedDevice(ClientPlatform& platform) {
+    std::vector<std::string> serials = RememberedDevices(platform);
+    if (serials.empty()) {
+        platform.Print(OutputStream::kStderr, "adb: no devices/emulators found\n");
+        return std::nullopt;
+    }
+    if (serials.size() > 1) {
+        platform.Print(OutputStream::kStderr, "adb: more than one device/emulator\n");
+        return std::nullopt;
+    }
+    std::optional<ConnectTarget> target = ParseConnectTarget(serials[0], kDefaultDevicePort);
+    if (!target) {
+        platform.Print(OutputStream::kStderr, "adb: bad device '" + serials[0] + "' in " +
+                                                  platform.Files().UserFilePath(kDeviceListFile) + "\n");
+        return std::nullopt;
+    }
+    // When connect offered the key and the user let it pass, the device prompts no second time.
+    const std::vector<std::string> asked = ListedDevices(platform, kUnauthorizedListFile);
+    const bool askedBefore = std::find(asked.begin(), asked.end(), target->serial) != asked.end();
+    OpenedDevice opened = OpenDevice(platform, *target, !askedBefore);
+    if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
+        platform.Print(OutputStream::kStderr,
+                       "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason + "\n");
+        return std::nullopt;
+    }
+    if (askedBefore && opened.outcome == HandshakeOutcome::kOnline) {
+        List(platform, kUnauthorizedListFile, target->serial, false);
+    }
+    switch (opened.outcome) {
+        case HandshakeOutcome::kOnline:
+            return ReachedDevice{*target, std::move(opened.connection)};
+        case HandshakeOutcome::kUnauthorized:
+            platform.Print(OutputStream::kStderr, kUnauthorizedText);
+            return std::nullopt;
+        default:
+            platform.Print(OutputStream::kStderr, "adb: device offline\n");
+            return std::nullopt;
+    }
+}
+
+InstallTimeouts Timeouts(ClientPlatform& platform) {
+    InstallTimeouts timeouts;
+    timeouts.replyMs = WaitSetting(platform, "MOSSGATE_ADB_REPLY_WAIT_S", timeouts.replyMs);
+    timeouts.resultMs = WaitSetting(platform, "MOSSGATE_ADB_RESULT_WAIT_S", timeouts.resultMs);
+    return timeouts;
+}
+
 }  // namespace
 
 int KillServer(ClientPlatform& platform) {
@@ -195,47 +250,57 @@ int Connect(ClientPlatform& platform, const std::string& text) {
 }
 
 int Install(ClientPlatform& platform, const std::vector<std::string>& options, const std::string& path) {
-    std::vector<std::string> serials = RememberedDevices(platform);
-    if (serials.empty()) {
-        platform.Print(OutputStream::kStderr, "adb: no devices/emulators found\n");
+    std::optional<ReachedDevice> device = ReachRememberedDevice(platform);
+    if (!device) {
         return 1;
     }
-    if (serials.size() > 1) {
-        platform.Print(OutputStream::kStderr, "adb: more than one device/emulator\n");
+    return InstallPackage(*device->connection, platform, options, path, Timeouts(platform));
+}
+
+int InstallMultiple(ClientPlatform& platform, const std::vector<std::string>& arguments) {
+    InstallMultipleArguments parsed = ParseInstallMultipleArguments(arguments);
+    if (!parsed.error.empty()) {
+        platform.Print(OutputStream::kStderr, "adb: " + parsed.error + "\n");
         return 1;
     }
-    std::optional<ConnectTarget> target = ParseConnectTarget(serials[0], kDefaultDevicePort);
-    if (!target) {
-        platform.Print(OutputStream::kStderr, "adb: bad device '" + serials[0] + "' in " +
-                                                  platform.Files().UserFilePath(kDeviceListFile) + "\n");
+    bool opened = false;
+    std::vector<SplitFile> files = OpenSplitFiles(platform, parsed.files, &opened);
+    if (!opened) {
         return 1;
     }
-    // When connect offered the key and the user let it pass, the device prompts no second time.
-    const std::vector<std::string> asked = ListedDevices(platform, kUnauthorizedListFile);
-    const bool askedBefore = std::find(asked.begin(), asked.end(), target->serial) != asked.end();
-    OpenedDevice opened = OpenDevice(platform, *target, !askedBefore);
-    if (opened.tcp.status != TcpConnectResult::Status::kConnected) {
-        platform.Print(OutputStream::kStderr,
-                       "adb: cannot connect to " + target->serial + ": " + opened.tcp.reason + "\n");
+    std::optional<ReachedDevice> device = ReachRememberedDevice(platform);
+    if (!device) {
         return 1;
     }
-    if (askedBefore && opened.outcome == HandshakeOutcome::kOnline) {
-        List(platform, kUnauthorizedListFile, target->serial, false);
+    // No second prompt for the key: the user already let this device in.
+    Reconnect reconnect = [&](std::string* problem) -> std::unique_ptr<DeviceConnection> {
+        OpenedDevice again = OpenDevice(platform, device->target, false);
+        if (again.tcp.status != TcpConnectResult::Status::kConnected) {
+            *problem = "cannot connect to " + device->target.serial + ": " + again.tcp.reason;
+            return nullptr;
+        }
+        if (again.outcome != HandshakeOutcome::kOnline) {
+            *problem = again.outcome == HandshakeOutcome::kUnauthorized ? "device unauthorized" : "device offline";
+            return nullptr;
+        }
+        return std::move(again.connection);
+    };
+    return InstallSplits(*device->connection, platform, parsed.options, files, Timeouts(platform), reconnect);
+}
+
+int Push(ClientPlatform& platform, const std::string& local, const std::string& remote) {
+    std::string error;
+    std::unique_ptr<PackageFile> file = platform.OpenPackage(local, &error);
+    if (!file) {
+        platform.Print(OutputStream::kStderr, "adb: error: cannot stat '" + local + "': " + error + "\n");
+        return 1;
     }
-    switch (opened.outcome) {
-        case HandshakeOutcome::kOnline:
-            break;
-        case HandshakeOutcome::kUnauthorized:
-            platform.Print(OutputStream::kStderr, kUnauthorizedText);
-            return 1;
-        default:
-            platform.Print(OutputStream::kStderr, "adb: device offline\n");
-            return 1;
+    std::optional<ReachedDevice> device = ReachRememberedDevice(platform);
+    if (!device) {
+        return 1;
     }
-    InstallTimeouts timeouts;
-    timeouts.replyMs = WaitSetting(platform, "MOSSGATE_ADB_REPLY_WAIT_S", timeouts.replyMs);
-    timeouts.resultMs = WaitSetting(platform, "MOSSGATE_ADB_RESULT_WAIT_S", timeouts.resultMs);
-    return InstallPackage(*opened.connection, platform, options, path, timeouts);
+    return PushFile(*device->connection, platform, local, *file, PushTarget(remote, platform.DeviceFileName(local)),
+                    Timeouts(platform));
 }
 
 }  // namespace adb

@@ -1,4 +1,4 @@
-// The client's three commands, with the texts and exit codes of the real client.
+// The client's commands, with the texts and exit codes of the real client.
 #pragma once
 
 #include <string>
@@ -20,5 +20,11 @@ int Connect(ClientPlatform& platform, const std::string& target);
 
 // Installs the package on the one remembered device; `options` go to the package manager.
 int Install(ClientPlatform& platform, const std::vector<std::string>& options, const std::string& path);
+
+// "[pm options] FILE...": the files as one package, through one install session.
+int InstallMultiple(ClientPlatform& platform, const std::vector<std::string>& arguments);
+
+// LOCAL to the device path REMOTE (UTF-8; into that folder when it ends in '/').
+int Push(ClientPlatform& platform, const std::string& local, const std::string& remote);
 
 }  // namespace adb

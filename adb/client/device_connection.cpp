@@ -24,8 +24,10 @@ bool DeviceConnection::SendMessage(uint32_t command,
                                    bool forceChecksum) {
     MessageHeader header = MakeHeader(command, arg0, arg1, payload, forceChecksum || SendsChecksum(version_));
     HeaderBytes bytes = EncodeHeader(header);
-    return stream_->Send(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), payload,
-                         sendTimeoutMs_);
+    bool sent = stream_->Send(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), payload,
+                              sendTimeoutMs_);
+    broken_ = broken_ || !sent;
+    return sent;
 }
 
 DeviceConnection::ReadResult DeviceConnection::ReadMessage(ReceivedMessage* message, int timeoutMs) {
@@ -109,6 +111,7 @@ void DeviceConnection::HandleStreamMessage(const ReceivedMessage& message) {
 }
 
 StreamStatus DeviceConnection::FromReadResult(ReadResult result) {
+    broken_ = true;
     return result == ReadResult::kTimeout ? StreamStatus::kTimeout : StreamStatus::kConnectionLost;
 }
 

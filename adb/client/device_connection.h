@@ -70,6 +70,9 @@ class DeviceConnection {
     StreamStatus Read(std::string* data, Clock::time_point deadline);
     // Closes the open stream, if any.
     void Close();
+    // A wait on this connection timed out or the connection broke: the device may never answer on
+    // it again, and a new connection is the way to reach it.
+    bool Broken() const { return broken_; }
 
   private:
     using ReadResult = MessageReader::Result;
@@ -77,7 +80,7 @@ class DeviceConnection {
     bool SendMessage(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_view payload, bool forceChecksum);
     // Handles a message of the open stream while waiting for something else.
     void HandleStreamMessage(const ReceivedMessage& message);
-    static StreamStatus FromReadResult(ReadResult result);
+    StreamStatus FromReadResult(ReadResult result);
 
     std::unique_ptr<ByteStream> stream_;
     MessageReader reader_;
@@ -85,6 +88,7 @@ class DeviceConnection {
     uint32_t version_ = kVersionMin;
     uint32_t maxPayload_ = kMaxPayloadV1;
     int sendTimeoutMs_ = 60000;
+    bool broken_ = false;
 
     uint32_t nextLocalId_ = 1;
     uint32_t localId_ = 0;  // 0: no stream open

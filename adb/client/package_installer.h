@@ -7,13 +7,9 @@
 
 #include "adb/client/client_platform.h"
 #include "adb/client/device_connection.h"
+#include "adb/client/device_transfer.h"
 
 namespace adb {
-
-struct InstallTimeouts {
-    int replyMs = 60000;    // an OKAY, a service opening, a sync answer
-    int resultMs = 300000;  // the package manager's verdict after the last byte
-};
 
 // Prints what the real client prints; returns the exit code (0 only when the device said Success).
 int InstallPackage(DeviceConnection& device,

@@ -1,6 +1,41 @@
 #include "adb/protocol/install_service.h"
 
 namespace adb {
+namespace {
+
+// A package manager command line: fixed words as they are, the user's options quoted for the
+// device's shell (abb_exec runs no shell: its arguments are separated by NUL, unquoted).
+std::string PackageService(SessionMethod method,
+                           const std::vector<std::string>& words,
+                           const std::vector<std::string>& userWords = {}) {
+    if (method == SessionMethod::kAbbExec) {
+        std::string service = "abb_exec:package";
+        for (const auto* list : {&words, &userWords}) {
+            for (const std::string& word : *list) {
+                service += '\0';
+                service += word;
+            }
+        }
+        return service;
+    }
+    std::string service = method == SessionMethod::kExecCmd ? "exec:cmd package" : "exec:pm";
+    for (const std::string& word : words) {
+        service += ' ';
+        service += word;
+    }
+    for (const std::string& word : userWords) {
+        service += ' ';
+        service += EscapeShellArg(word);
+    }
+    return service;
+}
+
+bool SafeNameByte(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+           c == '-';
+}
+
+}  // namespace
 
 InstallMethod ChooseInstallMethod(const Banner& device) {
     const std::set<std::string>& ours = ClientFeatures();
@@ -80,6 +115,67 @@ std::string PmInstallCommand(const std::vector<std::string>& options, std::strin
 
 std::string RemoveFileCommand(std::string_view remotePath) {
     return "rm " + EscapeShellArg(remotePath) + " </dev/null";
+}
+
+SessionMethod ChooseSessionMethod(const Banner& device) {
+    const std::set<std::string>& ours = ClientFeatures();
+    if (device.Has("abb_exec") && ours.count("abb_exec")) {
+        return SessionMethod::kAbbExec;
+    }
+    return device.Has("cmd") && ours.count("cmd") ? SessionMethod::kExecCmd : SessionMethod::kExecPm;
+}
+
+std::string SessionCreateService(SessionMethod method, const std::vector<std::string>& options, uint64_t total) {
+    return PackageService(method, {"install-create", "-S", std::to_string(total)}, options);
+}
+
+std::string SessionWriteService(SessionMethod method, uint64_t size, uint32_t session, std::string_view name) {
+    return PackageService(
+        method, {"install-write", "-S", std::to_string(size), std::to_string(session), std::string(name), "-"});
+}
+
+std::string SessionService(SessionMethod method, std::string_view verb, uint32_t session) {
+    return PackageService(method, {std::string(verb), std::to_string(session)});
+}
+
+std::string PmSessionCommand(std::string_view verb, uint32_t session) {
+    return "pm " + std::string(verb) + " " + std::to_string(session);
+}
+
+std::optional<uint32_t> ParseSessionId(std::string_view reply) {
+    size_t open = reply.rfind('[');
+    size_t close = reply.rfind(']');
+    if (reply.compare(0, 7, "Success") != 0 || open == std::string_view::npos || close == std::string_view::npos ||
+        close <= open + 1 || close - open - 1 > 10) {
+        return std::nullopt;
+    }
+    uint64_t id = 0;
+    for (char c : reply.substr(open + 1, close - open - 1)) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        id = id * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (id > 0x7fffffff) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(id);
+}
+
+std::string SplitName(size_t index, std::string_view fileName) {
+    std::string safe;
+    for (char c : fileName) {
+        if (SafeNameByte(c)) {
+            safe += c;
+        } else if (safe.empty() || safe.back() != '_') {
+            safe += '_';
+        }
+    }
+    std::string name = std::to_string(index) + "_";
+    if (safe.size() > kSplitNameMax - name.size()) {
+        safe.erase(0, safe.size() - (kSplitNameMax - name.size()));
+    }
+    return name + safe;
 }
 
 }  // namespace adb

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,5 +38,28 @@ std::string RemoveFileCommand(std::string_view remotePath);
 
 // The last path component after '/' or '\'.
 std::string_view BaseName(std::string_view path);
+
+// Install sessions (several files as one package) reach the package manager through `abb_exec`,
+// through `exec:cmd package` or, on a device without `cmd`, through `exec:pm`.
+enum class SessionMethod { kAbbExec, kExecCmd, kExecPm };
+SessionMethod ChooseSessionMethod(const Banner& device);
+
+// "install-create -S TOTAL" and the user's pm options (quoted for the shell outside abb_exec).
+std::string SessionCreateService(SessionMethod method, const std::vector<std::string>& options, uint64_t total);
+// "install-write -S SIZE SESSION NAME -": the file follows on the stream.
+std::string SessionWriteService(SessionMethod method, uint64_t size, uint32_t session, std::string_view name);
+// "install-commit SESSION" / "install-abandon SESSION"; `verb` is one of the two.
+std::string SessionService(SessionMethod method, std::string_view verb, uint32_t session);
+// The same as a shell command line ("pm install-commit SESSION").
+std::string PmSessionCommand(std::string_view verb, uint32_t session);
+
+// The id of "Success: created install session [ID]": the digits between the last '[' and the last
+// ']' of a reply that starts with "Success"; nothing for anything else or above 2^31-1.
+std::optional<uint32_t> ParseSessionId(std::string_view reply);
+
+// The name a file gets in the session: "<index>_<file name>" with every run of bytes outside
+// [A-Za-z0-9._-] made one '_', at most kSplitNameMax bytes (the end, with the extension, is kept).
+constexpr size_t kSplitNameMax = 100;
+std::string SplitName(size_t index, std::string_view fileName);
 
 }  // namespace adb

@@ -1,4 +1,4 @@
-// adb.exe: kill-server, connect HOST[:PORT] and install PATH, straight to the device over TCP.
+// adb.exe: kill-server, connect, install, install-multiple and push, straight to the device over TCP.
 // The work is done by AdbWinApi.dll, which the loader takes from this program's folder.
 #include <windows.h>
 
@@ -21,7 +21,10 @@ const char kUsage[] =
     "                                   and forget the connected devices\n"
     "       adb connect HOST[:PORT]     connect to a device (port 5555 when left out)\n"
     "       adb install [-r|-d|-g|-t ...] PACKAGE\n"
-    "                                   install a package on the connected device\n";
+    "                                   install a package on the connected device\n"
+    "       adb install-multiple [-r|-d|-g|-t ...] PACKAGE...\n"
+    "                                   install the files (.apk) of one split package together\n"
+    "       adb push LOCAL REMOTE       copy a file to the device (into REMOTE when it ends in /)\n";
 
 void WriteAll(HANDLE handle, const char* text, size_t length) {
     while (length > 0) {
@@ -76,12 +79,13 @@ void ReportPeakMemory() {
     }
 }
 
-std::string Ansi(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    (void)WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), size, nullptr,
+std::string Narrow(const std::wstring& text, UINT codePage) {
+    int size =
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    (void)WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr,
                               nullptr);
-    return ansi;
+    return narrow;
 }
 
 // The arguments from the wide command line: a file name the ANSI code page cannot spell still
@@ -90,7 +94,7 @@ int Run() {
     std::vector<std::wstring> wide = adb::SplitWideCommandLine(GetCommandLineW());
     std::vector<std::string> args;
     for (const std::wstring& argument : wide) {
-        args.push_back(Ansi(argument));
+        args.push_back(Narrow(argument, CP_ACP));
     }
     size_t argc = args.size();
     if (argc < 2) {
@@ -117,6 +121,27 @@ int Run() {
         // Unlike the makers' client, any file name is taken: downloads get renamed (x.apk.1).
         return AdbInstallCommandW(static_cast<int>(options.size()), options.data(), args[argc - 1].c_str(),
                                   wide[argc - 1].c_str(), WriteOutput, nullptr);
+    }
+    if (command == "install-multiple") {
+        if (argc < 3) {
+            return Usage("adb: install-multiple requires an argument\n");
+        }
+        std::vector<const char*> ansi;
+        std::vector<const wchar_t*> wideArguments;
+        for (size_t i = 2; i < argc; ++i) {
+            ansi.push_back(args[i].c_str());
+            wideArguments.push_back(wide[i].c_str());
+        }
+        return AdbInstallMultipleCommandW(static_cast<int>(ansi.size()), ansi.data(), wideArguments.data(), WriteOutput,
+                                          nullptr);
+    }
+    if (command == "push") {
+        if (argc != 4) {
+            return Usage("adb: usage: adb push LOCAL REMOTE\n");
+        }
+        // The device path reaches the device in UTF-8, whatever the code page spells.
+        return AdbPushCommandW(args[2].c_str(), wide[2].c_str(), Narrow(wide[3], CP_UTF8).c_str(), WriteOutput,
+                               nullptr);
     }
     return Usage("adb: unknown command " + command + "\n");
 }

@@ -35,6 +35,21 @@ ADB_WINAPI_EXPORT int __cdecl AdbInstallCommandW(int optionCount,
                                                  AdbOutputCallback output,
                                                  void* context);
 
+// install-multiple: `count` arguments (pm options, then the files), each in the ANSI code page for
+// texts and by its wide name for opening.
+ADB_WINAPI_EXPORT int __cdecl AdbInstallMultipleCommandW(int count,
+                                                         const char* const* ansiArguments,
+                                                         const wchar_t* const* wideArguments,
+                                                         AdbOutputCallback output,
+                                                         void* context);
+
+// push LOCAL REMOTE: the local file by both names, the device path in UTF-8.
+ADB_WINAPI_EXPORT int __cdecl AdbPushCommandW(const char* ansiLocal,
+                                              const wchar_t* wideLocal,
+                                              const char* remoteUtf8,
+                                              AdbOutputCallback output,
+                                              void* context);
+
 #ifdef __cplusplus
 }
 #endif

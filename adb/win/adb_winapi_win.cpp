@@ -69,4 +69,35 @@ ADB_WINAPI_EXPORT int __cdecl AdbInstallCommandW(int optionCount,
     });
 }
 
+ADB_WINAPI_EXPORT int __cdecl AdbInstallMultipleCommandW(int count,
+                                                         const char* const* ansiArguments,
+                                                         const wchar_t* const* wideArguments,
+                                                         AdbOutputCallback output,
+                                                         void* context) {
+    return Guarded(output, context, [&] {
+        adb::WindowsClientPlatform platform(output, context);
+        std::vector<std::string> arguments;
+        for (int i = 0; i < count; ++i) {
+            arguments.emplace_back(ansiArguments[i] != nullptr ? ansiArguments[i] : "");
+            if (wideArguments != nullptr && wideArguments[i] != nullptr) {
+                platform.UseWidePath(arguments.back(), wideArguments[i]);
+            }
+        }
+        return adb::InstallMultiple(platform, arguments);
+    });
+}
+
+ADB_WINAPI_EXPORT int __cdecl AdbPushCommandW(const char* ansiLocal,
+                                              const wchar_t* wideLocal,
+                                              const char* remoteUtf8,
+                                              AdbOutputCallback output,
+                                              void* context) {
+    return Guarded(output, context, [&] {
+        adb::WindowsClientPlatform platform(output, context);
+        std::string local = ansiLocal != nullptr ? ansiLocal : "";
+        platform.UseWidePath(local, wideLocal != nullptr ? wideLocal : L"");
+        return adb::Push(platform, local, remoteUtf8 != nullptr ? remoteUtf8 : "");
+    });
+}
+
 }  // extern "C"

@@ -27,17 +27,32 @@ UserFiles& WindowsClientPlatform::Files() {
     return files_;
 }
 
+WindowsClientPlatform::WidePath* WindowsClientPlatform::Find(const std::string& ansiPath, bool unopened) {
+    for (WidePath& path : widePaths_) {
+        if (path.ansi == ansiPath && !path.wide.empty() && !(unopened && path.opened)) {
+            return &path;
+        }
+    }
+    return nullptr;
+}
+
 std::unique_ptr<PackageFile> WindowsClientPlatform::OpenPackage(const std::string& path, std::string* error) {
-    return !widePath_.empty() && path == ansiPath_ ? OpenPackageFileW(widePath_, error) : OpenPackageFile(path, error);
+    WidePath* wide = Find(path, true);
+    wide = wide != nullptr ? wide : Find(path, false);
+    if (wide == nullptr) {
+        return OpenPackageFile(path, error);
+    }
+    wide->opened = true;
+    return OpenPackageFileW(wide->wide, error);
 }
 
 std::string WindowsClientPlatform::DeviceFileName(const std::string& path) {
-    return !widePath_.empty() && path == ansiPath_ ? DeviceFileNameW(widePath_) : adb::DeviceFileName(path);
+    WidePath* wide = Find(path, false);
+    return wide != nullptr ? DeviceFileNameW(wide->wide) : adb::DeviceFileName(path);
 }
 
 void WindowsClientPlatform::UseWidePath(std::string ansiPath, std::wstring widePath) {
-    ansiPath_ = std::move(ansiPath);
-    widePath_ = std::move(widePath);
+    widePaths_.push_back({std::move(ansiPath), std::move(widePath)});
 }
 
 }  // namespace adb

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "adb/client/client_platform.h"
 #include "adb/win/adb_winapi.h"
@@ -20,12 +21,19 @@ class WindowsClientPlatform : public ClientPlatform {
     UserFiles& Files() override;
     std::unique_ptr<PackageFile> OpenPackage(const std::string& path, std::string* error) override;
     std::string DeviceFileName(const std::string& path) override;
-    // The package named `ansiPath` in texts is opened by `widePath`.
+    // The file named `ansiPath` in texts is opened by `widePath`. Several wide names may share one
+    // ANSI spelling ('?' for what the code page lacks): they are opened in the order given.
     void UseWidePath(std::string ansiPath, std::wstring widePath);
 
   private:
-    std::string ansiPath_;
-    std::wstring widePath_;
+    struct WidePath {
+        std::string ansi;
+        std::wstring wide;
+        bool opened = false;
+    };
+    WidePath* Find(const std::string& ansiPath, bool unopened);
+
+    std::vector<WidePath> widePaths_;
     AdbOutputCallback output_;
     void* context_;
     WinsockSession winsock_;

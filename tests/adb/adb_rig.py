@@ -122,6 +122,29 @@ class Simulator:
         folder = self.store / "installed"
         return sorted(folder.glob("*.apk"), key=lambda p: int(p.stem)) if folder.exists() else []
 
+    def installed_sessions(self):
+        """The install sessions the device committed, oldest first: for each, the paths of its files in
+        the order they were written. A session K keeps its files in store/installed/K/ and their names,
+        one a line in that order, in store/installed/K.splits."""
+        folder = self.store / "installed"
+        lists = sorted(folder.glob("*.splits"), key=lambda p: int(p.stem)) if folder.exists() else []
+        return [[folder / order.stem / name for name in order.read_text().split("\n") if name] for order in lists]
+
+    def open_sessions(self):
+        """The ids of sessions created and neither committed nor abandoned (store/sessions/ID/)."""
+        folder = self.store / "sessions"
+        return sorted(int(p.name) for p in folder.iterdir()) if folder.exists() else []
+
+    def pushed(self, device_path):
+        """Where the device keeps a file pushed to `device_path`: store/device/<device_path>."""
+        return self.store / "device" / device_path.lstrip("/")
+
+    def pushed_files(self):
+        """Every file on the device's storage (pushes, and packages waiting for pm install), by device path."""
+        root = self.store / "device"
+        return sorted("/" + p.relative_to(root).as_posix() for p in root.rglob("*") if p.is_file()) \
+            if root.exists() else []
+
     def __enter__(self):
         return self
 

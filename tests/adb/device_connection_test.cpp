@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "adb/client/device_connection.h"
+#include "adb/client/split_installer.h"
 #include "adb/keys/public_key.h"
 #include "adb/keys/rsa_key.h"
 #include "tools/device_simulator/device_crypto.h"
@@ -239,6 +240,161 @@ TEST(StreamOpen, ReportsARefusedServiceAndALostConnection) {
     EXPECT_EQ(rig.connection.Open("abb_exec:package", 1000), StreamStatus::kRefused);
     rig.device->closed = true;
     EXPECT_EQ(rig.connection.Open("sync:", 1000), StreamStatus::kConnectionLost);
+}
+
+// The package manager behind a fake device: install-create, one install-write per file (answered
+// once its bytes are in), install-commit with `commitAnswer`, install-abandon.
+class FakePackageManager {
+  public:
+    std::string commitAnswer = "Success\n";
+    std::vector<std::string> services;  // the verbs opened, in order
+
+    std::unique_ptr<FakeDevice> Device() {
+        auto device = std::make_unique<FakeDevice>();
+        device->react = [this](const Sent& message, FakeDevice& self) { React(message, self); };
+        return device;
+    }
+
+  private:
+    void React(const Sent& message, FakeDevice& self) {
+        const MessageHeader& header = message.header;
+        if (header.command == kCommandCnxn) {
+            self.Queue(kCommandCnxn, kVersionSkipChecksum, 4096, "device::features=cmd,abb_exec");
+        } else if (header.command == kCommandOpen) {
+            std::vector<std::string> words;
+            std::string service = message.payload.substr(0, message.payload.size() - 1);
+            for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+                end = service.find('\0', start);
+                words.push_back(service.substr(start, end == std::string::npos ? end : end - start));
+            }
+            services.push_back(words.at(1));
+            uint32_t id = 100 + static_cast<uint32_t>(services.size());
+            self.Queue(kCommandOkay, id, header.arg0, {});
+            if (words[1] == "install-write") {
+                expected_ = std::stoull(words.at(3));
+                received_ = 0;
+            } else {
+                Answer(self, id, header.arg0,
+                       words[1] == "install-create"   ? "Success: created install session [42]\n"
+                       : words[1] == "install-commit" ? commitAnswer
+                                                      : "Success\n");
+            }
+        } else if (header.command == kCommandWrte) {
+            received_ += message.payload.size();
+            if (received_ == expected_) {
+                Answer(self, header.arg1, header.arg0, "Success: streamed " + std::to_string(received_) + " bytes\n");
+            }
+        }
+    }
+    static void Answer(FakeDevice& self, uint32_t id, uint32_t host, const std::string& text) {
+        self.Queue(kCommandWrte, id, host, text);
+        self.Queue(kCommandClse, id, host, {});
+    }
+    uint64_t expected_ = 0;
+    uint64_t received_ = 0;
+};
+
+class MemoryFile : public PackageFile {
+  public:
+    explicit MemoryFile(size_t size) : size_(size) {}
+    uint64_t Size() const override { return size_; }
+    bool Read(char* data, size_t size, size_t* got) override {
+        *got = std::min(size, size_ - at_);
+        std::fill(data, data + *got, 'p');
+        at_ += *got;
+        return true;
+    }
+
+  private:
+    size_t size_;
+    size_t at_ = 0;
+};
+
+class TextPlatform : public ClientPlatform {
+  public:
+    std::string out, err;
+    void Print(OutputStream stream, std::string_view text) override {
+        (stream == OutputStream::kStdout ? out : err) += text;
+    }
+    TcpConnectResult ConnectTcp(const std::string&, uint16_t, int) override { return {}; }
+    std::optional<std::string> Environment(const char*) override { return std::nullopt; }
+    UserFiles& Files() override { std::abort(); }
+    std::unique_ptr<PackageFile> OpenPackage(const std::string& path, std::string*) override {
+        return std::make_unique<MemoryFile>(path.size() * 1000);
+    }
+    std::string DeviceFileName(const std::string& path) override { return path; }
+};
+
+int InstallTwoSplits(FakePackageManager& pm, TextPlatform& platform, const Reconnect& reconnect = {}) {
+    Rig rig(pm.Device());
+    EXPECT_EQ(rig.connection.Handshake(Settings(nullptr)), HandshakeOutcome::kOnline);
+    bool opened = false;
+    std::vector<SplitFile> files = OpenSplitFiles(platform, {"base.apk", "split_config.xxhdpi.apk"}, &opened);
+    EXPECT_TRUE(opened);
+    InstallTimeouts timeouts;
+    timeouts.replyMs = timeouts.resultMs = 1000;
+    int code = InstallSplits(rig.connection, platform, {}, files, timeouts, reconnect);
+    EXPECT_EQ(rig.device->flowViolations, 0);
+    return code;
+}
+
+TEST(SplitInstall, ACommitThatWarnsBeforeItsSuccessSucceeds) {
+    FakePackageManager pm;
+    pm.commitAnswer = "Warning [Could not validate the dex paths: x]\nSuccess\n";
+    TextPlatform platform;
+    EXPECT_EQ(InstallTwoSplits(pm, platform), 0);
+    EXPECT_EQ(platform.out, pm.commitAnswer);
+    EXPECT_EQ(pm.services,
+              (std::vector<std::string>{"install-create", "install-write", "install-write", "install-commit"}));
+}
+
+TEST(SplitInstall, ARefusedCommitIsShownAndTheSessionAbandoned) {
+    FakePackageManager pm;
+    pm.commitAnswer = "Failure [INSTALL_FAILED_MISSING_SPLIT: Missing split for p]";
+    TextPlatform platform;
+    EXPECT_EQ(InstallTwoSplits(pm, platform), 1);
+    EXPECT_EQ(platform.out, "");
+    EXPECT_EQ(platform.err,
+              "adb: failed to finalize session\nFailure [INSTALL_FAILED_MISSING_SPLIT: Missing split "
+              "for p]\n");
+    EXPECT_EQ(pm.services.back(), "install-abandon");
+}
+
+// The device goes away when `verb` is opened and cannot be reached for the abandon.
+std::string GoneAt(const std::string& verb, int* reconnects) {
+    FakePackageManager pm;
+    TextPlatform platform;
+    Rig rig(pm.Device());
+    EXPECT_EQ(rig.connection.Handshake(Settings(nullptr)), HandshakeOutcome::kOnline);
+    bool opened = false;
+    std::vector<SplitFile> files = OpenSplitFiles(platform, {"base.apk"}, &opened);
+    rig.device->react = [&, react = rig.device->react](const Sent& message, FakeDevice& self) {
+        self.closed =
+            self.closed || (message.header.command == kCommandOpen && message.payload.find(verb) != std::string::npos);
+        if (!self.closed) {
+            react(message, self);
+        }
+    };
+    Reconnect gone = [&](std::string* problem) -> std::unique_ptr<DeviceConnection> {
+        ++*reconnects;
+        *problem = "cannot connect to 127.0.0.1:5555: refused";
+        return nullptr;
+    };
+    InstallTimeouts timeouts;
+    timeouts.replyMs = timeouts.resultMs = 1000;
+    EXPECT_EQ(InstallSplits(rig.connection, platform, {}, files, timeouts, gone), 1);
+    EXPECT_EQ(platform.out, "");
+    return platform.err;
+}
+
+TEST(SplitInstall, ADeviceThatCannotBeReachedForTheAbandonIsSaidOnce) {
+    int reconnects = 0;
+    EXPECT_EQ(GoneAt("install-write", &reconnects),
+              "adb: connect error for write: the connection to the device was lost after 0 of 8000 bytes\n"
+              "adb: connect error for finalize: cannot connect to 127.0.0.1:5555: refused\n");
+    EXPECT_EQ(GoneAt("install-commit", &reconnects),
+              "adb: connect error for finalize: the connection to the device was lost\n");
+    EXPECT_EQ(reconnects, 2);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "adb/client/connect_target.h"
+#include "adb/client/file_push.h"
+#include "adb/client/split_installer.h"
 #include "adb/protocol/install_service.h"
 #include "adb/protocol/sync_framing.h"
 
@@ -26,6 +28,75 @@ TEST(PushInstall, UsesTheFileNameUnderDataLocalTmpQuotedForTheShell) {
     EXPECT_EQ(RemoveFileCommand("/data/local/tmp/o'k.apk"), "rm '/data/local/tmp/o'\\''k.apk' </dev/null");
     EXPECT_EQ(ShellService(ParseBanner("device::features=shell_v2"), "ls"), "shell,v2,raw:ls");
     EXPECT_EQ(ShellService(ParseBanner("device::features=cmd"), "ls"), "shell:ls");
+}
+
+TEST(InstallSession, MethodFollowsTheDevicesFeatures) {
+    EXPECT_EQ(ChooseSessionMethod(ParseBanner("device::features=cmd,abb_exec")), SessionMethod::kAbbExec);
+    EXPECT_EQ(ChooseSessionMethod(ParseBanner("device::features=cmd,shell_v2")), SessionMethod::kExecCmd);
+    EXPECT_EQ(ChooseSessionMethod(ParseBanner("device::ro.product.name=old;")), SessionMethod::kExecPm);
+}
+
+std::string JoinedByNul(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& word : words) {
+        joined += (joined.empty() ? "" : std::string(1, '\0')) + word;
+    }
+    return joined;
+}
+
+TEST(InstallSession, ServicesQuoteOnlyTheUsersOptionsForTheShell) {
+    EXPECT_EQ(SessionCreateService(SessionMethod::kAbbExec, {"-r", "it's"}, 300),
+              JoinedByNul({"abb_exec:package", "install-create", "-S", "300", "-r", "it's"}));
+    EXPECT_EQ(SessionCreateService(SessionMethod::kExecCmd, {"-r", "it's"}, 300),
+              "exec:cmd package install-create -S 300 '-r' 'it'\\''s'");
+    EXPECT_EQ(SessionCreateService(SessionMethod::kExecPm, {}, 7), "exec:pm install-create -S 7");
+    EXPECT_EQ(SessionWriteService(SessionMethod::kAbbExec, 100, 2000000001, "0_base.apk"),
+              JoinedByNul({"abb_exec:package", "install-write", "-S", "100", "2000000001", "0_base.apk", "-"}));
+    EXPECT_EQ(SessionWriteService(SessionMethod::kExecCmd, 100, 5, "1_a.apk"),
+              "exec:cmd package install-write -S 100 5 1_a.apk -");
+    EXPECT_EQ(SessionService(SessionMethod::kExecPm, "install-commit", 5), "exec:pm install-commit 5");
+    EXPECT_EQ(SessionService(SessionMethod::kAbbExec, "install-abandon", 5),
+              JoinedByNul({"abb_exec:package", "install-abandon", "5"}));
+    EXPECT_EQ(PmSessionCommand("install-commit", 5), "pm install-commit 5");
+}
+
+TEST(InstallSession, IdIsTheNumberInTheLastBracketsOfASuccess) {
+    EXPECT_EQ(ParseSessionId("Success: created install session [1234567890]\n"), 1234567890u);
+    EXPECT_EQ(ParseSessionId("Success: [7] then [2147483647]"), 2147483647u);
+    EXPECT_FALSE(ParseSessionId("Success: created install session [2147483648]"));
+    EXPECT_FALSE(ParseSessionId("Success: created install session [99999999999999999999]"));
+    EXPECT_FALSE(ParseSessionId("Failure [INSTALL_FAILED_ABORTED]"));
+    EXPECT_FALSE(ParseSessionId(" Success [12]"));
+    EXPECT_FALSE(ParseSessionId("Success: []"));
+    EXPECT_FALSE(ParseSessionId("Success: [-3]"));
+    EXPECT_FALSE(ParseSessionId("Success: ]12["));
+    EXPECT_FALSE(ParseSessionId("Success: [12"));
+}
+
+TEST(InstallSession, FileNamesBecomeSafeAsciiNamesNumberedInOrder) {
+    EXPECT_EQ(SplitName(0, "base.apk"), "0_base.apk");
+    EXPECT_EQ(SplitName(1, "split_config.arm64-v8a.apk"), "1_split_config.arm64-v8a.apk");
+    EXPECT_EQ(SplitName(2, "\xe4\xb9\x97 \xe5\xba\x94\xe7\x94\xa8.apk"), "2__.apk");
+    EXPECT_EQ(SplitName(3, "it's a 'name'.apk"), "3_it_s_a_name_.apk");
+    std::string longName = SplitName(12, std::string(300, 'x') + ".apk");
+    EXPECT_EQ(longName.size(), kSplitNameMax);
+    EXPECT_EQ(longName.substr(0, 4), "12_x");
+    EXPECT_EQ(longName.substr(longName.size() - 5), "x.apk");
+}
+
+TEST(InstallMultipleArguments, TrailingPackagesAreFilesAndTheRestGoesToThePackageManager) {
+    InstallMultipleArguments parsed = ParseInstallMultipleArguments({"-r", "-i", "x.apk.1", "A.APK", "b.apk"});
+    EXPECT_EQ(parsed.options, (std::vector<std::string>{"-r", "-i", "x.apk.1"}));
+    EXPECT_EQ(parsed.files, (std::vector<std::string>{"A.APK", "b.apk"}));
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(ParseInstallMultipleArguments({"-r", "notes.txt"}).error, "need APK file on command line");
+    EXPECT_EQ(ParseInstallMultipleArguments({"m.apex", "b.apk"}).error,
+              "APEX packages are not compatible with install-multiple");
+}
+
+TEST(PushTarget, AFolderGetsTheFilesOwnName) {
+    EXPECT_EQ(PushTarget("/sdcard/Android/obb/p/main.1.p.obb", "x.obb"), "/sdcard/Android/obb/p/main.1.p.obb");
+    EXPECT_EQ(PushTarget("/sdcard/Download/", "x.obb"), "/sdcard/Download/x.obb");
 }
 
 TEST(SyncFraming, SendRequestCarriesPathAndDecimalMode) {

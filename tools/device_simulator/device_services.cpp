@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -73,30 +75,181 @@ class StreamedInstall : public Service {
     bool finished_ = false;
 };
 
-// Output known at opening time: a shell command's, with or without the v2 framing.
+// How a service's output reaches the host: a raw stream (exec:, abb_exec:, shell: without v2)
+// merges stdout and stderr; an exec: stream of a device from before 2015 drops stderr.
+enum class Channel { kRaw, kRawWithoutStderr, kShellV2 };
+
+struct Said {
+    std::string out;
+    std::string err;
+};
+
+void Emit(ServiceOutput& output, const Said& said, int exitCode, Channel channel) {
+    if (channel == Channel::kShellV2) {
+        if (!said.out.empty()) {
+            output.Send(adb::ShellPacket(adb::ShellPacketId::kStdout, said.out));
+        }
+        if (!said.err.empty()) {
+            output.Send(adb::ShellPacket(adb::ShellPacketId::kStderr, said.err));
+        }
+        output.Send(adb::ShellPacket(adb::ShellPacketId::kExit, std::string(1, static_cast<char>(exitCode))));
+    } else {
+        std::string text = said.out + (channel == Channel::kRaw ? said.err : "");
+        if (!text.empty()) {
+            output.Send(text);
+        }
+    }
+    output.Close();
+}
+
+// Output known at opening time: a shell command's, a package manager command's.
 class FixedOutput : public Service {
   public:
-    FixedOutput(std::string stdoutText, int exitCode, bool v2)
-        : stdout_(std::move(stdoutText)), exitCode_(exitCode), v2_(v2) {}
+    FixedOutput(Said said, int exitCode, Channel channel)
+        : said_(std::move(said)), exitCode_(exitCode), channel_(channel) {}
 
-    void Start(ServiceOutput& out) override {
-        if (v2_) {
-            if (!stdout_.empty()) {
-                out.Send(adb::ShellPacket(adb::ShellPacketId::kStdout, stdout_));
-            }
-            out.Send(adb::ShellPacket(adb::ShellPacketId::kExit, std::string(1, static_cast<char>(exitCode_))));
-        } else if (!stdout_.empty()) {
-            out.Send(stdout_);
-        }
-        out.Close();
-    }
+    void Start(ServiceOutput& out) override { Emit(out, said_, exitCode_, channel_); }
     void Data(std::string_view, ServiceOutput&) override {}
 
   private:
-    std::string stdout_;
+    Said said_;
     int exitCode_;
-    bool v2_;
+    Channel channel_;
 };
+
+std::unique_ptr<Service> ShellOutput(std::string stdoutText, int exitCode, bool v2) {
+    return std::make_unique<FixedOutput>(Said{std::move(stdoutText), ""}, exitCode,
+                                         v2 ? Channel::kShellV2 : Channel::kRaw);
+}
+
+// A line of the package manager: `pm` writes all but success on stderr, `cmd package` on stdout.
+Said PackageManagerLine(const std::string& line, bool pm) {
+    if (pm && line.compare(0, 7, "Success") != 0) {
+        return {"", line + "\n"};
+    }
+    return {line + "\n", ""};
+}
+
+std::optional<uint64_t> ParseSize(std::string_view text) {
+    if (text.empty() || text.size() > 15) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value;
+}
+
+bool IsSessionVerb(const std::string& word) {
+    return word == "install-create" || word == "install-write" || word == "install-commit" || word == "install-abandon";
+}
+
+// install-write: the file arrives on the stream, exactly its announced size.
+class SessionWrite : public Service {
+  public:
+    SessionWrite(DeviceState& state,
+                 std::unique_ptr<InstallSessions::Upload> upload,
+                 uint64_t size,
+                 bool pm,
+                 Channel channel)
+        : state_(state), upload_(std::move(upload)), size_(size), pm_(pm), channel_(channel) {}
+
+    void Start(ServiceOutput& out) override {
+        if (size_ == 0) {
+            Finish(out);
+        }
+    }
+
+    void Data(std::string_view data, ServiceOutput& out) override {
+        if (finished_) {
+            state_.log().Write("violation: data after the announced size");
+            return;
+        }
+        if (upload_->Received() + data.size() > size_) {
+            state_.log().Write("violation: more than the announced " + std::to_string(size_) + " bytes");
+        }
+        upload_->Append(data.data(), data.size());
+        if (ShouldDrop(state_, upload_->Received())) {
+            out.DropConnection("dropping the connection after " + std::to_string(upload_->Received()) + " bytes");
+            return;
+        }
+        if (upload_->Received() >= size_) {
+            Finish(out);
+        }
+    }
+
+  private:
+    void Finish(ServiceOutput& out) {
+        finished_ = true;
+        std::string line = upload_->Finish();
+        Emit(out, PackageManagerLine(line, pm_), line.compare(0, 7, "Success") == 0 ? 0 : 1, channel_);
+    }
+
+    DeviceState& state_;
+    std::unique_ptr<InstallSessions::Upload> upload_;
+    uint64_t size_;
+    bool pm_;
+    Channel channel_;
+    bool finished_ = false;
+};
+
+// install-create, install-write, install-commit and install-abandon, from `words` (the verb first).
+// `pm`: the command is pm's (failures on stderr); `input`: the stream can carry a file.
+std::unique_ptr<Service> SessionCommand(const std::vector<std::string>& words,
+                                        bool pm,
+                                        Channel channel,
+                                        bool input,
+                                        const std::string& how,
+                                        DeviceState& state) {
+    auto answer = [&](const std::string& line) {
+        return std::make_unique<FixedOutput>(PackageManagerLine(line, pm), line.compare(0, 7, "Success") == 0 ? 0 : 1,
+                                             channel);
+    };
+    std::optional<uint64_t> size;
+    std::vector<std::string> positional;
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "-S" && i + 1 < words.size()) {
+            size = ParseSize(words[++i]);
+        } else if (words[i].empty() || words[i][0] != '-' || words[i] == "-") {
+            positional.push_back(words[i]);
+        }
+    }
+    const std::string& verb = words[0];
+    if (verb == "install-create") {
+        std::string options;
+        for (size_t i = 1; i < words.size(); ++i) {
+            options += " " + words[i];
+        }
+        return answer(state.sessions().Create(how + options));
+    }
+    std::optional<uint64_t> session = positional.empty() ? std::nullopt : ParseSize(positional[0]);
+    if (!session || *session > UINT32_MAX) {
+        return answer("Error: java.lang.IllegalArgumentException: bad session id");
+    }
+    uint32_t id = static_cast<uint32_t>(*session);
+    if (verb == "install-commit") {
+        return answer(state.sessions().Commit(id));
+    }
+    if (verb == "install-abandon") {
+        return answer(state.sessions().Abandon(id));
+    }
+    if (!size) {
+        return answer("Error: must specify a APK size");
+    }
+    if (positional.size() < 2 || (positional.size() > 2 && positional[2] != "-") || !input) {
+        return answer("Error: the file must come on the stream of an exec: or abb_exec: service");
+    }
+    std::string error;
+    std::unique_ptr<InstallSessions::Upload> upload = state.sessions().Write(id, positional[1], *size, &error);
+    if (!upload) {
+        return answer(error);
+    }
+    return std::make_unique<SessionWrite>(state, std::move(upload), *size, pm, channel);
+}
 
 std::string_view StripCommandPrefix(std::string_view line) {
     while (!line.empty() && line.front() == ' ') {
@@ -109,12 +262,16 @@ std::string_view StripCommandPrefix(std::string_view line) {
 std::unique_ptr<Service> RunShellCommand(const std::string& command, bool v2, const ServiceContext& context) {
     std::vector<std::string> words = SplitShellWords(StripCommandPrefix(command));
     DeviceState& state = context.state;
+    if (words.size() >= 2 && words[0] == "pm" && IsSessionVerb(words[1])) {
+        return SessionCommand(std::vector<std::string>(words.begin() + 1, words.end()), true,
+                              v2 ? Channel::kShellV2 : Channel::kRaw, false, v2 ? "shell-v2-pm" : "shell-pm", state);
+    }
     if (words.size() >= 3 && words[0] == "pm" && words[1] == "install") {
         const std::string& devicePath = words.back();
         std::optional<std::string> storePath = state.StorePathFor(devicePath);
         std::ifstream in(storePath.value_or(""), std::ios::binary);
         if (!storePath || !in) {
-            return std::make_unique<FixedOutput>(
+            return ShellOutput(
                 "Failure [INSTALL_FAILED_INVALID_URI: Don't have permission to read " + devicePath + "]\n", 1, v2);
         }
         IncomingPackage package(state, "pm-install " + devicePath);
@@ -123,7 +280,7 @@ std::unique_ptr<Service> RunShellCommand(const std::string& command, bool v2, co
             package.Append(buffer.data(), static_cast<size_t>(in.gcount()));
         }
         std::string verdict = package.Finish();
-        return std::make_unique<FixedOutput>(verdict + "\n", verdict == "Success" ? 0 : 1, v2);
+        return ShellOutput(verdict + "\n", verdict == "Success" ? 0 : 1, v2);
     }
     if (!words.empty() && words[0] == "rm") {
         for (size_t i = 1; i < words.size(); ++i) {
@@ -134,10 +291,10 @@ std::unique_ptr<Service> RunShellCommand(const std::string& command, bool v2, co
                 state.log().Write("rm " + words[i] + (std::remove(storePath->c_str()) == 0 ? " removed" : " missing"));
             }
         }
-        return std::make_unique<FixedOutput>("", 0, v2);
+        return ShellOutput("", 0, v2);
     }
     std::string name = words.empty() ? std::string() : words[0];
-    return std::make_unique<FixedOutput>("/system/bin/sh: " + name + ": inaccessible or not found\n", 127, v2);
+    return ShellOutput("/system/bin/sh: " + name + ": inaccessible or not found\n", 127, v2);
 }
 
 // The file sync service: STAT/STA2/LST2, SEND with DATA and DONE, QUIT.
@@ -241,14 +398,19 @@ class SyncService : public Service {
         if (id == "SEND") {
             size_t comma = argument.rfind(',');
             pendingPath_ = comma == std::string::npos ? argument : argument.substr(0, comma);
+            // Like the daemon, missing folders on the way are made; ".." is not followed.
             std::optional<std::string> storePath = state_.StorePathFor(pendingPath_);
             if (!storePath) {
                 Fail(out, "couldn't create file: Permission denied");
                 return false;
             }
+            if (int error = MakeDirectories(storePath->substr(0, storePath->rfind('/')))) {
+                Fail(out, "secure_mkdirs() failed: " + std::string(strerror(error)));
+                return false;
+            }
             file_ = fopen(storePath->c_str(), "wb");
             if (file_ == nullptr) {
-                Fail(out, "couldn't create file: No space left on device");
+                Fail(out, "couldn't create file: " + std::string(strerror(errno)));
                 return false;
             }
             receiving_ = true;
@@ -293,20 +455,6 @@ class SyncService : public Service {
     uint64_t received_ = 0;
 };
 
-std::optional<uint64_t> ParseSize(std::string_view text) {
-    if (text.empty() || text.size() > 15) {
-        return std::nullopt;
-    }
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value;
-}
-
 // "-S SIZE" among the words of an install command.
 std::optional<uint64_t> InstallSize(const std::vector<std::string>& words) {
     for (size_t i = 0; i + 1 < words.size(); ++i) {
@@ -343,17 +491,33 @@ std::unique_ptr<Service> OpenService(const std::string& name, const ServiceConte
                 return std::make_unique<StreamedInstall>(state, *size, "abb_exec");
             }
         }
+        if (words.size() >= 2 && words[0] == "package" && IsSessionVerb(words[1])) {
+            return SessionCommand(std::vector<std::string>(words.begin() + 1, words.end()), false, Channel::kRaw, true,
+                                  "abb_exec", state);
+        }
         if (words.size() >= 2 && words[0] == "settings" && words[1] == "get") {
-            return std::make_unique<FixedOutput>("null\n", 0, false);
+            return ShellOutput("null\n", 0, false);
         }
         return nullptr;
     }
-    if (startsWith("exec:") && HasFeature(context.features, "cmd")) {
+    if (startsWith("exec:")) {
         std::vector<std::string> words = SplitShellWords(name.substr(5));
-        if (words.size() >= 3 && words[0] == "cmd" && words[1] == "package" && words[2] == "install") {
+        bool cmdPackage =
+            HasFeature(context.features, "cmd") && words.size() >= 3 && words[0] == "cmd" && words[1] == "package";
+        if (cmdPackage && words[2] == "install") {
             if (std::optional<uint64_t> size = InstallSize(words)) {
                 return std::make_unique<StreamedInstall>(state, *size, "exec-cmd");
             }
+        }
+        if (cmdPackage && IsSessionVerb(words[2])) {
+            return SessionCommand(std::vector<std::string>(words.begin() + 2, words.end()), false, Channel::kRaw, true,
+                                  "exec-cmd", state);
+        }
+        // pm itself, on every device that has exec: (a device without cmd is given its sessions this way).
+        if (words.size() >= 2 && words[0] == "pm" && IsSessionVerb(words[1])) {
+            return SessionCommand(std::vector<std::string>(words.begin() + 1, words.end()), true,
+                                  state.options().legacy ? Channel::kRawWithoutStderr : Channel::kRaw, true, "exec-pm",
+                                  state);
         }
         return nullptr;
     }

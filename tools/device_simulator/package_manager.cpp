@@ -2,23 +2,30 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <fstream>
 
 #include "adb/keys/public_key.h"
 
 namespace simulator {
-namespace {
 
-void MakeDirectories(const std::string& path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        (void)mkdir(path.substr(0, slash).c_str(), 0755);
+int MakeDirectories(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        struct stat info;
+        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+            return errno;
+        }
+        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            return ENOTDIR;
+        }
+        if (slash == std::string::npos) {
+            return 0;
+        }
     }
-    (void)mkdir(path.c_str(), 0755);
 }
 
-}  // namespace
-
-DeviceState::DeviceState(const Options& options, EventLog& log) : options_(options), log_(log) {
+DeviceState::DeviceState(const Options& options, EventLog& log) : options_(options), log_(log), sessions_(*this) {
     MakeDirectories(options.storeDir + "/installed");
     for (const std::string& file : options.trustedKeyFiles) {
         std::ifstream in(file);
@@ -44,26 +51,33 @@ std::set<std::string> DeviceState::TrustedKeys() {
 }
 
 std::string DeviceState::NextPackagePath(unsigned* number) {
+    *number = NextInstallNumber();
+    return options_.storeDir + "/installed/" + std::to_string(*number) + ".apk";
+}
+
+unsigned DeviceState::NextInstallNumber() {
     std::lock_guard<std::mutex> lock(mutex_);
     // A store kept from an earlier run keeps its packages: numbering goes on after them.
-    std::string path;
     struct stat info;
+    std::string path;
     do {
-        *number = ++packages_;
-        path = options_.storeDir + "/installed/" + std::to_string(*number) + ".apk";
-    } while (stat(path.c_str(), &info) == 0);
-    return path;
+        path = options_.storeDir + "/installed/" + std::to_string(++packages_);
+    } while (stat((path + ".apk").c_str(), &info) == 0 || stat(path.c_str(), &info) == 0);
+    return packages_;
 }
 
 std::optional<std::string> DeviceState::StorePathFor(const std::string& devicePath) const {
-    const std::string prefix = "/data/local/tmp/";
-    if (devicePath.compare(0, prefix.size(), prefix) != 0 || devicePath.size() == prefix.size() ||
-        devicePath.find("/..") != std::string::npos || devicePath.find('/', prefix.size()) != std::string::npos) {
+    if (devicePath.empty() || devicePath[0] != '/' || devicePath.find('\0') != std::string::npos) {
         return std::nullopt;
     }
-    std::string folder = options_.storeDir + "/device/data/local/tmp";
-    MakeDirectories(folder);
-    return folder + "/" + devicePath.substr(prefix.size());
+    for (size_t start = 1; start <= devicePath.size();) {
+        size_t end = std::min(devicePath.find('/', start), devicePath.size());
+        if (devicePath.compare(start, end - start, "..") == 0) {
+            return std::nullopt;
+        }
+        start = end + 1;
+    }
+    return options_.storeDir + "/device" + devicePath;
 }
 
 IncomingPackage::IncomingPackage(DeviceState& state, std::string how) : state_(state), how_(std::move(how)) {

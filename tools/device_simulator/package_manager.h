@@ -1,4 +1,5 @@
-// What the device keeps across connections: trusted keys, received packages and their verdicts.
+// What the device keeps across connections: trusted keys, received packages and their verdicts,
+// install sessions, pushed files.
 #pragma once
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "tools/device_simulator/event_log.h"
+#include "tools/device_simulator/install_sessions.h"
 #include "tools/device_simulator/simulator_options.h"
 
 namespace simulator {
@@ -24,8 +26,12 @@ class DeviceState {
 
     // store/installed/N.apk for the next package.
     std::string NextPackagePath(unsigned* number);
-    // A device path under /data/local/tmp mapped into the store; nothing for anywhere else.
+    // The next N free under store/installed/ (neither N.apk nor N/ there), for a package or a session.
+    unsigned NextInstallNumber();
+    // The device's files live under store/device/: /sdcard/x is store/device/sdcard/x. Nothing for a
+    // path that is not absolute or has a ".." part.
     std::optional<std::string> StorePathFor(const std::string& devicePath) const;
+    InstallSessions& sessions() { return sessions_; }
 
   private:
     const Options& options_;
@@ -33,7 +39,11 @@ class DeviceState {
     std::mutex mutex_;
     std::set<std::string> trusted_;
     unsigned packages_ = 0;
+    InstallSessions sessions_;
 };
+
+// Creates the missing folders of `path`; 0 or the errno of the first that could not be made.
+int MakeDirectories(const std::string& path);
 
 // A package arriving in pieces; the package manager's verdict once it is whole.
 class IncomingPackage {

@@ -28,13 +28,21 @@ const char* const kUsage =
     "  --legacy               a device from before 2015: version 0x01000000, 4096-byte\n"
     "                         payloads, checksums checked, no features\n"
     "  --max-payload N        the device's payload limit (1048576)\n"
-    "  --refuse-install TEXT  the package manager answers Failure [TEXT]\n"
-    "  --drop-after-bytes N   drop the connection once N bytes of a package have arrived\n"
+    "  --refuse-install TEXT  the package manager answers Failure [TEXT] (installs and session\n"
+    "                         commits)\n"
+    "  --require-splits N     a session commit with fewer than N files fails with\n"
+    "                         Failure [INSTALL_FAILED_MISSING_SPLIT: Missing split for\n"
+    "                         com.mossgate.simulated]\n"
+    "  --drop-after-bytes N   drop the connection once a stream has brought N bytes of a package,\n"
+    "                         a session's file or a pushed file\n"
     "  --stall-after-bytes N  stop reading and answering once a stream has brought N bytes\n"
     "                         (the connection stays open until the host closes it)\n"
     "  --silent               accept connections and never answer\n"
     "  --okay-delay-ms N      delay each OKAY, checking that the host waits for it\n"
-    "  --store DIR            where received files go (simulator-store)\n"
+    "  --store DIR            where received files go (simulator-store): installed/N.apk for a\n"
+    "                         package, installed/N/ and installed/N.splits (the file names in the\n"
+    "                         order written) for a session, sessions/ID/ for open sessions, and\n"
+    "                         device/PATH for a file pushed to PATH\n"
     "  --log FILE             log of every connection, message summary and install\n"
     "  --lifetime-s N         exit after N seconds (3600)\n"
     "  --idle-s N             drop a connection silent for N seconds (600)\n"
@@ -122,6 +130,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error, b
             options.maxPayload = static_cast<uint32_t>(number);
         } else if (name == "--refuse-install") {
             options.refuseReason = value;
+        } else if (name == "--require-splits") {
+            if (!numeric(1, 1000))
+                return std::nullopt;
+            options.requireSplits = static_cast<size_t>(number);
         } else if (name == "--drop-after-bytes") {
             if (!numeric(0, 1LL << 50))
                 return std::nullopt;

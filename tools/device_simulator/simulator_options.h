@@ -26,6 +26,7 @@ struct Options {
     bool legacy = false;  // a device from before 2015: version 0x01000000, 4 KiB payloads, checksums
     uint32_t maxPayload = 1024 * 1024;
     std::optional<std::string> refuseReason;
+    std::optional<size_t> requireSplits;  // a session commit with fewer files lacks a split
     std::optional<uint64_t> dropAfterBytes;
     std::optional<uint64_t> stallAfterBytes;
     bool silent = false;
