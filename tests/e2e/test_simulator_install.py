@@ -94,6 +94,21 @@ class SimulatorInstallCase(harness.E2ETestCase):
         d.call("wait_enabled", "按钮4", timeout=wait_ms)
         return d.text("编辑框2")
 
+    def run_from_command_line(self, package):
+        """Starts the program with the package's path as the shell passes it (quoted: it holds a blank) and
+        returns the message box it shows."""
+        folder = self.folder()
+        program = self.start_program(folder, args=[harness.windows_path(package)], attach=False,
+                                     env=self.program_env(self.key_home(trusted_key=True)))
+        program.attach(self.driver, window=False)
+        box = self.driver.msgbox(timeout=INSTALL_WAIT_MS)
+        self.assertEqual(box["caption"], "MOSSGATE")
+        self.assertEqual([b["name"] for b in box["buttons"]], ["ok"])
+        self.driver.msgbox_press("ok")
+        self.assertEqual(program.wait(20), 0)
+        self.assertEqual(os.listdir(folder), ["mossgate.exe"])  # the tool files are gone
+        return box
+
     def assert_received(self, simulator, package):
         self.assertEqual([read(p) for p in simulator.installed()], [read(package)])
         self.assertNotIn("violation", simulator.log())
@@ -233,21 +248,6 @@ class WsaPortTest(SimulatorInstallCase):
                          % re.escape(success_log(WSA_PORT)))
         self.assert_received(simulator, store)
         self.assertEqual(read(os.path.join(harness.work_folder(), "coolapk.apk")), read(store))
-
-    def run_from_command_line(self, package):
-        """Starts the program with the package's path as the shell passes it (quoted: it holds a blank) and
-        returns the message box it shows."""
-        folder = self.folder()
-        program = self.start_program(folder, args=[harness.windows_path(package)], attach=False,
-                                     env=self.program_env(self.key_home(trusted_key=True)))
-        program.attach(self.driver, window=False)
-        box = self.driver.msgbox(timeout=INSTALL_WAIT_MS)
-        self.assertEqual(box["caption"], "MOSSGATE")
-        self.assertEqual([b["name"] for b in box["buttons"]], ["ok"])
-        self.driver.msgbox_press("ok")
-        self.assertEqual(program.wait(20), 0)
-        self.assertEqual(os.listdir(folder), ["mossgate.exe"])  # the tool files are gone
-        return box
 
     def test_command_line_installs_at_the_boxes_initial_address_and_port(self):
         simulator = self.simulator("--auth", "allow", port=WSA_PORT, trusted=True)
