@@ -7,7 +7,6 @@
 #include <set>
 #include <tuple>
 
-
 void PrintTo(const RegistryEntry& entry, std::ostream* out) {
     *out << "[" << entry.key << "] \"" << entry.valueName << "\" = ";
     if (entry.kind == RegistryEntry::Kind::Number) {

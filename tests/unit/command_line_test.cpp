@@ -21,7 +21,9 @@ TEST(SplitArguments, UnquotedPathWithBlankGivesTwoArguments) {
 }
 
 TEST(SplitArguments, SeparatorsAreBlanksTabsAndControlBytes) {
-    EXPECT_EQ(SplitArguments("p.exe a\tb\x01" "c  \r\n d"), (Args{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitArguments("p.exe a\tb\x01"
+                             "c  \r\n d"),
+              (Args{"a", "b", "c", "d"}));
 }
 
 TEST(SplitArguments, QuoteInsidePlainArgumentStartsQuotedOne) {
@@ -53,4 +55,16 @@ TEST(SplitArguments, LeadByteKeepsTrailByteThatLooksLikeBlankOrQuote) {
 TEST(SplitArguments, LeadByteAtTheVeryEndIsDropped) {
     EXPECT_EQ(SplitArguments("p.exe ab\x81"), Args{"ab"});
     EXPECT_EQ(SplitArguments("p.exe \"ab\x81"), Args{"ab"});
+}
+
+TEST(SplitWideArguments, SplitsByTheSameRulesAndKeepsEveryCharacter) {
+    using Wide = std::vector<std::wstring>;
+    // A Hangul syllable and an emoji, which no ANSI code page holds.
+    std::wstring path = L"C:\\# %.apk";
+    path[3] = static_cast<wchar_t>(0xC571);
+    path[5] = static_cast<wchar_t>(0x1F600);
+    EXPECT_EQ(SplitWideArguments(L"\"C:\\My Tools\\m.exe\" \"" + path + L"\" x"), (Wide{path, L"x"}));
+    EXPECT_EQ(SplitWideArguments(L"m.exe a\"b c\"d\t\"\""), (Wide{L"a", L"b c", L"d", L""}));
+    EXPECT_EQ(SplitWideArguments(L"m.exe \"unterminated path"), Wide{L"unterminated path"});
+    EXPECT_EQ(SplitWideArguments(L"m.exe"), Wide{});
 }
