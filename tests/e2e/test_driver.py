@@ -99,10 +99,13 @@ class DriverOnTesteeTest(harness.E2ETestCase):
 
     def test_clicks_in_every_mode_and_separate_press_and_release(self):
         before = self.log_lines()
+        # Each answer comes once the click was handled (synced): the log is complete when read.
         for mode in ("input", "post", "bm"):
-            self.assertEqual(self.d.click("按钮7", mode=mode)["mode"], mode)
-        self.d.click("按钮2")  # disabled: nothing happens
-        self.assertEqual(self.d.click("按钮7")["mode"], "input")  # auto: the button is visible there
+            reply = self.d.click("按钮7", mode=mode)
+            self.assertEqual((reply["mode"], reply["synced"]), (mode, True))
+        self.assertTrue(self.d.click("按钮2")["synced"])  # disabled: nothing happens
+        reply = self.d.click("按钮7")
+        self.assertEqual((reply["mode"], reply["synced"]), ("input", True))  # auto: the button is visible there
         self.assertEqual(self.new_log_lines(before), ["clicked 107"] * 4)
 
         before = self.log_lines()
