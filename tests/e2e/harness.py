@@ -3,8 +3,8 @@
 Standard library only. A test script imports it (``import harness``), writes ``unittest`` tests on
 ``harness.E2ETestCase`` and ends with ``harness.main()``; it is registered in tests/e2e/CMakeLists.txt with
 ``mossgate_e2e_test(name script.py)`` and runs inside the ``wine_rig`` fixture (virtual display, private
-prefix). Environment: MOSSGATE_BUILD_DIR, MOSSGATE_WIN32_DIR, MOSSGATE_SOURCE_DIR (ctest sets them; the
-defaults are the source tree's build/ and build/win32/).
+prefix). Environment: MOSSGATE_BUILD_DIR, MOSSGATE_WIN32_DIR, MOSSGATE_SOURCE_DIR, MOSSGATE_XDND_DROP (ctest sets
+them; the defaults are the source tree's build/, build/win32/ and build/tests/e2e/xdnd_drop).
 
 Paths and Wine
     BUILD_DIR, WIN32_DIR, SOURCE_DIR, TOOLS_DIR (uidriver.exe, recorder.exe, testee.exe, bare_window.exe)
@@ -43,12 +43,21 @@ Programs
     Recorder stand-ins: install_recorder(folder, name, stdout=, stderr=, exitcode=, wait_ms=, by_argument={...}),
         read_records(log_path); Sleeper(folder, name='adb.exe') holds an executable in use until .stop().
 
+Dropping files
+    drop_files(driver, paths, control='main', x=None, y=None, timeout=5000, sync=True) -> {'window', 'x', 'y'}:
+        the files (Unix paths; Wine names them Z:\\...) dropped as from an X11 file manager (XDND, by XDND_DROP, the
+        native build's xdnd_drop) at x,y of the control's client area (default: its centre), on whatever window
+        shows there; returns once the drop finished and (sync) the attached program handled its WM_DROPFILES.
+        Raises DropError (.returncode, .stderr) when no window there takes drops, it refuses, or a step is not
+        answered within timeout ms. drop_point(driver, control, x, y) -> the screen point it drops at.
+
 Tests
     E2ETestCase: self.folder(name='run') -> a fresh per-test folder under BUILD_DIR/e2e/<test id>/ (whatever
         still runs from the test's folders is ended when the test ends); self.driver (one per class, started
         again if a test stopped it); self.start_program(folder=None, args=(), attach=True, **kw) -> a started
         Program that is closed (or killed) when the test ends; self.wait_until(fn, timeout, what);
-        self.wait_for_activation(): the new window's activation has given the focus to its first control.
+        self.wait_for_activation(): the new window's activation has given the focus to its first control;
+        self.drop_files(paths, control='main', x=None, y=None, **kw): drop_files with self.driver.
     window_state(driver): what the user sees of the attached window (each control's name, class, text, visibility,
         state; the window's title and state), to compare before and after an action.
     main(): unittest.main with verbose output.
@@ -657,6 +666,44 @@ class Sleeper:
             os.remove(self.release_path)
 
 
+# --- dropping files ----------------------------------------------------------------------------------------------
+
+XDND_DROP = os.environ.get("MOSSGATE_XDND_DROP") or os.path.join(BUILD_DIR, "tests", "e2e", "xdnd_drop")
+
+
+class DropError(AssertionError):
+    """xdnd_drop failed: .returncode and .stderr say why (no drop-aware window there, refused, no answer)."""
+
+    def __init__(self, returncode, stderr, point):
+        super().__init__("dropping at %d,%d failed (exit %d): %s" % (point[0], point[1], returncode, stderr.strip()))
+        self.returncode, self.stderr, self.point = returncode, stderr, point
+
+
+def drop_point(driver, control="main", x=None, y=None):
+    """The screen point at x,y of the control's client area (default: its centre)."""
+    client = driver.info(control)["client_rect"]
+    return (client["left"] + (client["width"] // 2 if x is None else x),
+            client["top"] + (client["height"] // 2 if y is None else y))
+
+
+def drop_files(driver, paths, control="main", x=None, y=None, timeout=5000, sync=True):
+    """Drops the files (Unix paths) as a drag from an X11 file manager: at x,y of the control's client area
+    (default: its centre), on whatever window shows there. Returns once that window took the drop and said it
+    finished and, with sync, once the attached program's window thread handled all that was posted before (its
+    WM_DROPFILES). Answer: {'window': the X window, 'x', 'y': the screen point}. Raises DropError when there is
+    no drop-aware window at the point, it refuses the drop, or it does not answer a step within timeout ms."""
+    point = drop_point(driver, control, x, y)
+    run = subprocess.run([XDND_DROP, "--at", str(point[0]), str(point[1]), "--timeout", str(int(timeout)), "--"] +
+                         [os.path.abspath(p) for p in paths], env=wine_env(), stdout=subprocess.PIPE,
+                         stderr=subprocess.PIPE, timeout=30 + 3 * timeout / 1000.0)
+    if run.returncode != 0:
+        raise DropError(run.returncode, run.stderr.decode(errors="replace"), point)
+    window = re.search(r"on window (0x[0-9a-f]+)", run.stdout.decode())
+    if sync:
+        driver.sync()
+    return {"window": int(window.group(1), 16) if window else None, "x": point[0], "y": point[1]}
+
+
 # --- screenshots ------------------------------------------------------------------------------------------------
 
 def screenshot(driver, path, hwnd=None):
@@ -759,6 +806,10 @@ class E2ETestCase(unittest.TestCase):
         self.wait_until(lambda: (self.driver.call("focused")["focus"] or {}).get("name"),
                         what="the first control to take the focus")
         self.driver.sync()
+
+    def drop_files(self, paths, control="main", x=None, y=None, **options):
+        """drop_files() with this test's driver."""
+        return drop_files(self.driver, paths, control, x, y, **options)
 
     def wait_until(self, condition, timeout=10, what="the condition"):
         """Polls condition() every 50 ms until it is true; fails the test after timeout seconds."""

@@ -99,10 +99,13 @@ class DriverOnTesteeTest(harness.E2ETestCase):
 
     def test_clicks_in_every_mode_and_separate_press_and_release(self):
         before = self.log_lines()
+        # Each answer comes once the click was handled (synced): the log is complete when read.
         for mode in ("input", "post", "bm"):
-            self.assertEqual(self.d.click("按钮7", mode=mode)["mode"], mode)
-        self.d.click("按钮2")  # disabled: nothing happens
-        self.assertEqual(self.d.click("按钮7")["mode"], "input")  # auto: the button is visible there
+            reply = self.d.click("按钮7", mode=mode)
+            self.assertEqual((reply["mode"], reply["synced"]), (mode, True))
+        self.assertTrue(self.d.click("按钮2")["synced"])  # disabled: nothing happens
+        reply = self.d.click("按钮7")
+        self.assertEqual((reply["mode"], reply["synced"]), ("input", True))  # auto: the button is visible there
         self.assertEqual(self.new_log_lines(before), ["clicked 107"] * 4)
 
         before = self.log_lines()
@@ -192,6 +195,44 @@ class DriverOnTesteeTest(harness.E2ETestCase):
             header = f.read(24)
         self.assertEqual(int.from_bytes(header[16:20], "big"), box["rect"]["width"])
         self.d.msgbox_press("ok")
+
+    def test_files_dropped_from_x11_reach_the_window_with_their_exact_wide_names(self):
+        folder = self.folder("拖放 目录")
+        # The last name holds what a URI would otherwise take for its own (escapes, fragment, query).
+        paths = [os.path.join(folder, name) for name in ("한글😀.apk", "带 空格 的中文.apk", "100% a#b+c&d;e=f.apk")]
+        for path in paths:
+            open(path, "wb").close()
+
+        def dropped(lines):
+            return [lines[0]] + [bytes.fromhex(line[len("file "):]).decode("utf-16-be") for line in lines[1:]]
+
+        client = self.d.window()["client_rect"]
+        before = self.log_lines()
+        self.drop_files(paths)
+        self.assertEqual(dropped(self.new_log_lines(before)),
+                         ["drop 3 %d %d" % (client["width"] // 2, client["height"] // 2)] +
+                         [harness.windows_path(path) for path in paths])
+
+        # A control takes no drops itself: they reach the window, the point in the window's client area.
+        edit = self.d.info("编辑框4")["client_rect"]
+        before = self.log_lines()
+        self.drop_files(paths[1:2], "编辑框4", 3, 4)
+        self.assertEqual(dropped(self.new_log_lines(before)),
+                         ["drop 1 %d %d" % (edit["left"] + 3 - client["left"], edit["top"] + 4 - client["top"]),
+                          harness.windows_path(paths[1])])
+
+        # A message box takes no drops; nor does the bare screen.
+        self.d.click("按钮1")
+        box = self.d.msgbox()
+        before = self.log_lines()
+        with self.assertRaises(harness.DropError) as refused:
+            self.drop_files(paths, box["hwnd"])
+        self.assertIn("refuses", refused.exception.stderr)
+        self.d.msgbox_press("ok")
+        self.assertEqual(self.new_log_lines(before), ["message answer 1"])
+        with self.assertRaises(harness.DropError) as nowhere:
+            self.drop_files(paths, "main", -client["left"], -client["top"])
+        self.assertIn("no drop-aware window at 0,0", nowhere.exception.stderr)
 
     def test_fonts_are_read_inside_the_program(self):
         label = self.d.font("透明标签8")

@@ -95,10 +95,20 @@ void SendUnicodeInput(wchar_t c) {
         throw DriverError("SendInput (characters) failed");
 }
 
-void SendMouseInput(DWORD flags) {
+// A button event at a point of the screen. It carries the point itself: a window that has just appeared
+// under the pointer reports a crossing at the pointer's old place, and the program turns that, when it
+// gets round to it, into a move of the cursor back there, which would otherwise take the click along.
+void SendMouseInputAt(DWORD flags, POINT screen) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    if (width <= 0 || height <= 0)
+        throw DriverError("no screen size");
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
+    // Absolute coordinates are 65536ths of the screen, taken back to pixels rounding down: round up here.
+    input.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(screen.x) * 65536 + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(screen.y) * 65536 + height - 1) / height);
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     if (SendInput(1, &input, sizeof(input)) != 1)
         throw DriverError("SendInput (mouse) failed");
 }
@@ -205,9 +215,9 @@ JsonValue MouseOnControl(Session& session,
         const DWORD up = rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
         for (int n = 0; n < clicks; ++n) {
             if (press)
-                SendMouseInput(down);
+                SendMouseInputAt(down, screen);
             if (release)
-                SendMouseInput(up);
+                SendMouseInputAt(up, screen);
         }
     } else if (mode == InputMode::Post) {
         const LPARAM where = MAKELPARAM(point.x, point.y);

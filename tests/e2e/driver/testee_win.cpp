@@ -1,11 +1,14 @@
 // testee.exe: a small window of the same kinds of controls as the program's, so the driver's tests
 // need not wait for the real window. Every event it sees is appended as a line to the log box 编辑框2.
+// It takes dropped files on the window: "drop N X Y" (count, point in the window's client area), then
+// "file HEX" per file, the wide name as UTF-16 code units in hex, so a test sees the exact name.
 //   testee.exe                    shows the window
 //   testee.exe --startup-message  shows a task-modal message box before the window, then closes it
 #include <windows.h>
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -74,6 +77,27 @@ void ChooseFile() {
     } else {
         Log("open cancelled");
     }
+}
+
+void OnDropFiles(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    POINT point = {};
+    (void)DragQueryPoint(drop, &point);
+    char line[64];
+    snprintf(line, sizeof(line), "drop %u %ld %ld", count, point.x, point.y);
+    Log(line);
+    for (UINT n = 0; n < count; ++n) {
+        std::wstring name(DragQueryFileW(drop, n, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, n, name.data(), static_cast<UINT>(name.size())));
+        std::string hex = "file ";
+        for (wchar_t unit : name) {
+            char digits[8];
+            snprintf(digits, sizeof(digits), "%04x", static_cast<unsigned>(unit));
+            hex += digits;
+        }
+        Log(hex);
+    }
+    DragFinish(drop);
 }
 
 void OnCommand(int id, int code) {
@@ -184,6 +208,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->hwndFrom == tabControl && header->code == TCN_SELCHANGE) {
@@ -229,6 +256,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (window == nullptr)
         return 1;
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    // Only the window takes drops: a drop on a control reaches it through the control's parents.
+    DragAcceptFiles(window, TRUE);
     if (!startupMessage) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
