@@ -303,11 +303,9 @@ JsonValue FileDialogOpen(Session& session, const Arguments& arguments) {
     HWND field = FileNameField(dialog);
     if (field == nullptr)
         throw DriverError("the dialog has no file name field");
-    bool lossy = false;
-    std::string gbk = Utf8ToGbk(arguments.At(0), &lossy);
-    if (lossy)
-        throw DriverError("the file name has characters without a GBK form");
-    (void)SendChecked(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+    // Typed in its wide form: a name the ANSI code page lacks reaches a wide dialog whole.
+    const std::wstring wide = Utf8ToWide(arguments.At(0));
+    (void)SendCheckedW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     JsonValue reply = DescribeFileDialog(session, dialog);
     try {
         const JsonValue pressed = PressDialogButton(session, dialog, "1", arguments);
