@@ -134,12 +134,22 @@ std::string FileHead(const std::string& path) {
     return std::string(head, got);
 }
 
+std::optional<PackageIdentity> BundleIdentity(ZipEntries& bundle, const std::string& writtenBase) {
+    try {
+        const std::unique_ptr<ZipEntries> base = OpenZipFile(writtenBase);
+        return ReadPackageIdentity(bundle, base.get());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 InspectedPackage Inspect(const std::string& packagePath) {
     InspectedPackage package;
     try {
         package.archive = OpenZipFile(packagePath);
         package.plan = PlanArchive(packagePath, FileHead(packagePath), package.archive.get(), Utf8ToAnsi);
-        if (package.archive) {
+        // A bundle's base is read once it is written out, not copied into memory first.
+        if (package.archive && package.plan.shape != ArchiveShape::kBundle) {
             package.identity = ReadPackageIdentity(*package.archive);
         }
     } catch (const std::exception&) {
@@ -222,17 +232,19 @@ InstallOutputs InstallApk(std::string packagePath,
     InstallOutputs outputs;
 
     InspectedPackage package = Inspect(packagePath);
-    outputs.shownName = ShownName(package.identity);
-    std::string header = IdentityHeader(package.identity);
-    if (placement.place > 0) {
-        header = PlaceLine(placement, FileNameOf(packagePath), outputs.shownName) + header;
-    }
+    const bool bundle = package.plan.shape == ArchiveShape::kBundle;
+    const auto headerOf = [&](const std::optional<PackageIdentity>& identity) {
+        outputs.shownName = ShownName(identity);
+        const std::string place =
+            placement.place > 0 ? PlaceLine(placement, FileNameOf(packagePath), outputs.shownName) : "";
+        return place + IdentityHeader(identity);
+    };
+    std::string header = headerOf(package.identity);
     if (package.plan.shape == ArchiveShape::kProblem) {
         outputs.install = package.plan.problem;
         SetInstallLog(header + outputs.install);
         return outputs;
     }
-    const bool bundle = package.plan.shape == ArchiveShape::kBundle;
     ExtractedBundle files = bundle ? BundleFileNames(package.plan.bundle, BundleFolder() + "\\") : ExtractedBundle{};
     const std::string installCommand = bundle ? InstallMultipleCommand(files.apkFiles) : InstallCommand(packagePath);
 
@@ -240,7 +252,7 @@ InstallOutputs InstallApk(std::string packagePath,
     if (!FitsInterpreterLine(installCommand)) {
         outputs.install =
             "安装包的路径太长（命令行超过 8191 个字符），无法安装。请把安装包放到路径较短的文件夹里再试。";
-        SetInstallLog(outputs.install);
+        SetInstallLog(header + outputs.install);
         return outputs;
     }
 
@@ -256,6 +268,9 @@ InstallOutputs InstallApk(std::string packagePath,
             SetInstallLog(header + outputs.install);
             return outputs;
         }
+        package.identity = BundleIdentity(*package.archive, files.apkFiles.front());
+        header = headerOf(package.identity);
+        SetInstallLog(header);
     }
     package.archive.reset();
 

@@ -198,12 +198,16 @@ void FillMissing(PackageIdentity& identity, const PackageIdentity& from) {
     }
 }
 
-std::optional<PackageIdentity> IdentityOfBundle(ZipEntries& archive, const std::vector<std::string>& names) {
+std::optional<PackageIdentity> IdentityOfBundle(ZipEntries& archive,
+                                                const std::vector<std::string>& names,
+                                                ZipEntries* writtenBase) {
     const auto asIs = [](std::string_view text) { return std::string(text); };
     const ArchivePlan plan = PlanBundle(archive, names, asIs);
     const std::optional<BundleDescription> description = ReadBundleDescription(archive, names);
     PackageIdentity identity;
-    if (plan.shape == ArchiveShape::kBundle) {
+    if (writtenBase != nullptr) {
+        identity = IdentityOfApk(*writtenBase).value_or(PackageIdentity{});
+    } else if (plan.shape == ArchiveShape::kBundle) {
         if (std::unique_ptr<ZipEntries> base = archive.OpenInner(plan.bundle.apks.front(), kMaxInnerPackageBytes)) {
             identity = IdentityOfApk(*base).value_or(PackageIdentity{});
         }
@@ -247,12 +251,12 @@ std::optional<PackageIdentity> IdentityFromManifest(std::string_view manifest, s
     return IdentityFromXml(*xml, [&] { return std::optional<std::string>(std::string(resourceTable)); });
 }
 
-std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive) {
+std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive, ZipEntries* writtenBase) {
     const std::vector<std::string> names = archive.Names();
     if (std::find(names.begin(), names.end(), "AndroidManifest.xml") != names.end()) {
         return IdentityOfApk(archive);
     }
-    return IdentityOfBundle(archive, names);
+    return IdentityOfBundle(archive, names, writtenBase);
 }
 
 std::string LogSafeText(std::string_view text) {

@@ -39,7 +39,9 @@ std::optional<PackageIdentity> IdentityFromManifest(std::string_view manifest, s
 
 // A package or bundle. None when neither the base's manifest nor the bundle's own description names
 // the package.
-std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive);
+// `writtenBase`: a bundle's base package already written out, read in place of the copy the bundle holds
+// (which is otherwise read into memory, up to kMaxInnerPackageBytes).
+std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive, ZipEntries* writtenBase = nullptr);
 
 // Converts UTF-8 to the program's ANSI text (GBK on the target systems).
 using FromUtf8 = std::function<std::string(std::string_view)>;
