@@ -43,6 +43,11 @@ void HandleDroppedFiles(const std::vector<std::wstring>& files) {
         ShowMessage(kInvalidPortMessage);
         return;
     }
+    if (packages.size() > InstallQueueRoom()) {
+        ShowMessage("一次最多安装 " + std::to_string(kMaxQueuedPackages) +
+                    " 个安装包，这次拖放的太多了，没有安装任何东西。");
+        return;
+    }
     if (!wsaPackages.empty()) {
         // The WSA page's install stays the user's click: a drop only names the package.
         SetEditText(control::编辑框1, AnsiFromWide(wsaPackages.back()));

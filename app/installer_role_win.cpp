@@ -135,7 +135,8 @@ bool TakeHandedOverPackages(uintptr_t kind, const void* data, size_t size) {
         return false;
     }
     const auto paths = DecodeHandoff(std::string_view(static_cast<const char*>(data), size));
-    if (!paths) {
+    // A full queue takes none: the sender says so rather than losing some.
+    if (!paths || paths->size() > InstallQueueRoom()) {
         return false;
     }
     std::vector<std::wstring> wide;

@@ -184,6 +184,10 @@ std::string PlaceLine(const LogPlacement& placement, const std::string& fileName
     return QueueHeaderLine(placement.place, placement.total, named) + "\r\n";
 }
 
+std::string ShownFileName(const LogPlacement& placement, const std::string& packagePath) {
+    return placement.fileName.empty() ? FileNameOf(packagePath) : placement.fileName;
+}
+
 // Sets the part of the log above the install for as long as it runs.
 class LogAbove {
   public:
@@ -236,7 +240,7 @@ InstallOutputs InstallApk(std::string packagePath,
     const auto headerOf = [&](const std::optional<PackageIdentity>& identity) {
         outputs.shownName = ShownName(identity);
         const std::string place =
-            placement.place > 0 ? PlaceLine(placement, FileNameOf(packagePath), outputs.shownName) : "";
+            placement.place > 0 ? PlaceLine(placement, ShownFileName(placement, packagePath), outputs.shownName) : "";
         return place + IdentityHeader(identity);
     };
     std::string header = headerOf(package.identity);
@@ -320,7 +324,7 @@ InstallOutputs InstallApkAt(const std::wstring& packagePath,
     InstallOutputs outputs;
     outputs.install = path.Problem();
     const std::string place =
-        placement.place > 0 ? PlaceLine(placement, FileNameOf(AnsiFromWide(packagePath)), "") : "";
+        placement.place > 0 ? PlaceLine(placement, ShownFileName(placement, AnsiFromWide(packagePath)), "") : "";
     SetInstallLog(place + outputs.install);
     return outputs;
 }

@@ -11,6 +11,8 @@ struct LogPlacement {
     std::string above;
     size_t place = 0;
     size_t total = 0;
+    // The package's name as the user knows it (the client may get a short name or a copy); empty: the path's.
+    std::string fileName;
 };
 
 // kill-server, connect host:port, install "path", each through the command interpreter; the

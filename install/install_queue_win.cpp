@@ -14,6 +14,7 @@ namespace {
 
 std::deque<std::wstring> waiting;
 bool running = false;
+int holds = 0;
 std::vector<QueuedResult> results;
 
 void ShowLog(const std::string& log) {
@@ -33,7 +34,7 @@ QueuedResult InstallOne(const std::wstring& path, const std::string& above, size
     result.fileName = FileNameOf(AnsiFromWide(path));
     const std::string host = GetIpAddressText(control::IP编辑框1);
     const std::string port = GetEditText(control::编辑框3);
-    const LogPlacement placement{above, total > 1 ? place : 0, total};
+    const LogPlacement placement{above, total > 1 ? place : 0, total, result.fileName};
     if (!IsValidPort(port)) {
         // The port box was changed during the run.
         result.log = kInvalidPortMessage;
@@ -50,17 +51,20 @@ QueuedResult InstallOne(const std::wstring& path, const std::string& above, size
 
 }  // namespace
 
+size_t InstallQueueRoom() {
+    const size_t taken = waiting.size() + (running ? results.size() : 0);
+    return taken < kMaxQueuedPackages ? kMaxQueuedPackages - taken : 0;
+}
+
 void QueuePackages(const std::vector<std::wstring>& paths) {
-    for (const std::wstring& path : paths) {
-        if (waiting.size() + (running ? results.size() : 0) < kMaxQueuedPackages) {
-            waiting.push_back(path);
-        }
+    for (size_t i = 0, room = InstallQueueRoom(); i < paths.size() && i < room; ++i) {
+        waiting.push_back(paths[i]);
     }
 }
 
 void RunInstallQueue() {
     // A single install that runs (the app store's) starts the queue once it ends.
-    if (running || waiting.empty() || MainWindow() == nullptr || InstallRunning()) {
+    if (running || holds > 0 || waiting.empty() || MainWindow() == nullptr || InstallRunning()) {
         return;
     }
     running = true;
@@ -86,6 +90,14 @@ void RunInstallQueue() {
         ShowLog(log + "\r\n\r\n" + QueueSummaryLine(results));
     }
     running = false;
+}
+
+InstallQueueHold::InstallQueueHold() {
+    ++holds;
+}
+
+InstallQueueHold::~InstallQueueHold() {
+    --holds;
 }
 
 bool InstallsWaiting() {

@@ -240,5 +240,19 @@ class TempTestCase(unittest.TestCase):
         return simulator
 
 
+class WineClientCase(TempTestCase):
+    """Our adb.exe under Wine with a home of the test's own, and a simulator it has connected to."""
+
+    def setUp(self):
+        super().setUp()
+        self.adb = WineAdb(self.folder / "home")
+
+    def connected(self, *options):
+        simulator = self.simulator("--auth", "off", *options)
+        result = self.adb.run("connect", simulator.serial)
+        self.assertEqual(result.out, b"connected to %s\n" % simulator.serial.encode())
+        return simulator
+
+
 def main():
     unittest.main(verbosity=2)

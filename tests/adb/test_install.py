@@ -4,22 +4,12 @@ through, old devices, devices that go away mid-install."""
 import re
 import time
 
-from adb_rig import TempTestCase, WineAdb, main, make_package, sha256
+from adb_rig import WineClientCase, main, make_package, sha256
 
 MIB = 1024 * 1024
 
 
-class InstallCase(TempTestCase):
-    def setUp(self):
-        super().setUp()
-        self.adb = WineAdb(self.folder / "home")
-
-    def connected(self, *options):
-        simulator = self.simulator("--auth", "off", *options)
-        result = self.adb.run("connect", simulator.serial)
-        self.assertEqual(result.out, b"connected to %s\n" % simulator.serial.encode())
-        return simulator
-
+class InstallCase(WineClientCase):
     def assert_received(self, simulator, package):
         self.assertEqual([sha256(p) for p in simulator.installed()], [sha256(package)])
         self.assertNotIn("violation", simulator.log())

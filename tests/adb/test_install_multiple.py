@@ -4,23 +4,13 @@ every file byte-identical and in order, through abb_exec, exec:cmd and pm; failu
 session abandoned, also when the device goes away in the middle of a file."""
 import re
 
-from adb_rig import TempTestCase, WineAdb, main, make_package, sha256
+from adb_rig import WineClientCase, main, make_package, sha256
 
 MIB = 1024 * 1024
 MISSING_SPLIT = b"Failure [INSTALL_FAILED_MISSING_SPLIT: Missing split for com.mossgate.simulated]"
 
 
-class SessionCase(TempTestCase):
-    def setUp(self):
-        super().setUp()
-        self.adb = WineAdb(self.folder / "home")
-
-    def connected(self, *options):
-        simulator = self.simulator("--auth", "off", *options)
-        result = self.adb.run("connect", simulator.serial)
-        self.assertEqual(result.out, b"connected to %s\n" % simulator.serial.encode())
-        return simulator
-
+class SessionCase(WineClientCase):
     def packages(self, *sizes, names=None):
         names = names or ["base.apk"] + ["split_%d.apk" % i for i in range(1, len(sizes))]
         return [make_package(self.folder / name, size, seed=i + 10) for i, (name, size) in enumerate(zip(names, sizes))]

@@ -3,23 +3,13 @@
 any device path (folders made by the device), the summary line, and every failure with exit 1."""
 import re
 
-from adb_rig import TempTestCase, WineAdb, main, make_package, sha256
+from adb_rig import WineClientCase, main, make_package, sha256
 
 MIB = 1024 * 1024
 OBB = "/sdcard/Android/obb/com.example.game/main.12.com.example.game.obb"
 
 
-class PushCase(TempTestCase):
-    def setUp(self):
-        super().setUp()
-        self.adb = WineAdb(self.folder / "home")
-
-    def connected(self, *options):
-        simulator = self.simulator("--auth", "off", *options)
-        result = self.adb.run("connect", simulator.serial)
-        self.assertEqual(result.out, b"connected to %s\n" % simulator.serial.encode())
-        return simulator
-
+class PushCase(WineClientCase):
     def assert_summary(self, result, local, size, pushed=True):
         self.assertRegex(result.out.decode("gbk"), r"^%s: %s pushed, 0 skipped\. [\d.]+ MB/s \(%d bytes in [\d.]+s\)\n$"
                          % (re.escape(str(local)), "1 file" if pushed else "0 files", size))

@@ -27,7 +27,8 @@ class SeveralAtOnceTest(simulated.SimulatorInstallCase):
     def open_at_once(self, folders, packages, env):
         """Starts one instance per package, the i-th from folders[i % len(folders)], all within a moment."""
         for folder in folders:
-            harness.Program(folder).prepare()
+            if not os.path.exists(os.path.join(folder, "mossgate.exe")):  # never over one that runs
+                harness.Program(folder).prepare()
         return [self.start_program(folders[i % len(folders)], args=[harness.windows_path(package)], attach=False,
                                    env=env) for i, package in enumerate(packages)]
 
@@ -88,6 +89,21 @@ class SeveralAtOnceTest(simulated.SimulatorInstallCase):
         programs = self.open_at_once(folders, packages, env)
         texts = self.answer_boxes(self.installer_among(programs))
         self.assert_all_installed(simulator, packages, folders, texts)
+
+    def test_a_package_handed_over_while_the_box_is_open_is_installed_after_it_with_a_box_of_its_own(self):
+        env = self.program_env(self.key_home(trusted_key=True))
+        simulator = self.simulator("--auth", "trust", port=simulated.WSA_PORT, trusted=True)
+        first, second = self.packages(2)
+        folder = self.folder("run")
+        installer = self.open_at_once([folder], [first], env)[0]
+        installer.attach(self.driver, window=False)
+        self.assertEqual(self.driver.msgbox(timeout=90000)["text"], "安装成功")
+        late = self.open_at_once([folder], [second], env)[0]
+        self.assertEqual(late.wait(60), 0)
+        self.assertEqual(len(simulator.installed()), 1)  # nothing runs behind the open box
+        self.driver.msgbox_press("ok")
+        self.assertEqual(self.answer_boxes(installer), ["安装成功"])
+        self.assert_all_installed(simulator, [first, second], [folder], [])
 
     def test_a_window_that_is_open_takes_the_packages_into_its_queue(self):
         env = self.program_env(self.key_home(trusted_key=True))
