@@ -73,7 +73,7 @@ TEST(PlanArchive, EachBundleKindInstallsItsApksBaseFirst) {
     EXPECT_EQ(PlanOf("app_bundle.apks").bundle.apks, (Names{"splits/base-master.apk", "splits/feature-master.apk",
                                                             "splits/base-xxhdpi.apk", "splits/base-en.apk"}));
     // A plain archive of APKs: those at its root, base.apk first.
-    EXPECT_EQ(PlanOf("sai.apks").bundle.apks, (Names{"base.apk", "split_config.x86.apk"}));
+    EXPECT_EQ(PlanOf("plain.apks").bundle.apks, (Names{"base.apk", "split_config.x86.apk"}));
 }
 
 TEST(PlanArchive, AnXapkWithoutListsTakesItsRootApksAndItsObbFilesInPlace) {

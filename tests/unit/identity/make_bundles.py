@@ -74,7 +74,7 @@ bundle("app_bundle.apks", {
     "standalones/standalone-x86.apk": b"standalone", "instant/instant-base-master.apk": b"instant",
     "archive/archive.apk": b"archive",
 })
-bundle("sai.apks", {
+bundle("plain.apks", {
     "split_config.x86.apk": b"abi", "base.apk": resource, "meta.sai_v2.json": json.dumps({"package": "x"}),
     "icon.png": b"", "extra/other.apk": b"not at the root",
 })
