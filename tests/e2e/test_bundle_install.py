@@ -1,6 +1,7 @@
 """Bundles (.xapk, .apkm, .apks) from the APK page, with the recording stand-in for the client: the APKs written
 under short names into the work folder and installed together, the OBB pushed after the install, the files gone
-afterwards, and the bundles that cannot be installed saying why without starting anything."""
+afterwards, and the bundles that cannot be installed saying why without starting anything. (A device that
+refuses a bundle is in test_simulator_bundles.py.)"""
 
 import io
 import json
@@ -88,24 +89,6 @@ class BundleInstallTest(test_adb_install.InstallSequenceCase):
                         log)
         self.assertTrue(log.endswith("Success\r\n\r\n1.obb: 1 file pushed, 0 skipped. 9.9 MB/s (15000 bytes in 0.001s)\r\n"),
                         log)
-
-    def test_a_refused_bundle_pushes_nothing_gives_advice_and_leaves_no_files(self):
-        os.remove(os.path.join(self.run, "adb.install-multiple.stdout"))
-        harness.install_recorder(self.run, "adb.exe", by_argument={"install-multiple": {
-            "stderr": b"adb: failed to finalize session\r\nFailure [INSTALL_FAILED_MISSING_SPLIT: Missing split]\r\n",
-            "exitcode": 1, "wait_ms": 30000}})
-        package = os.path.join(self.folder("包"), "a.apkm")
-        with zipfile.ZipFile(package, "w") as archive:
-            archive.writestr("info.json", json.dumps({"pname": STORE, "versioncode": 1}))
-            archive.writestr("split_config.en.apk", b"split")
-            archive.writestr("base.apk", store_package())
-        records = self.install(package, 3)
-        self.assertEqual([r["args"][0] for r in records], ["kill-server", "connect", "install-multiple"])
-        self.assertEqual([os.path.basename(a.replace("\\", "/")) for a in records[2]["args"][1:]], ["1.apk", "2.apk"])
-        log = self.log_bytes().decode("gbk")
-        self.assertIn("INSTALL_FAILED_MISSING_SPLIT", log)
-        self.assertIn("\r\n\r\n提示：", log)
-        self.assertFalse(os.path.exists(self.bundle_folder()))
 
     def refuse(self, package, words):
         """Clicks 安装 for a package that the log then refuses with a line holding `words`; returns the log."""
