@@ -175,6 +175,24 @@ std::string FailureHint(std::string_view code, const HintContext& context) {
                 "。上面的输出里有 WSA 给出的原因；请按它处理，或换一个安装包版本再试。");
 }
 
+// The client could not read a package: it names the package (masked as <package>) beside the system's
+// words, or says it failed to stat a file, which it does only for the packages it is given. A missing file
+// of its own (its key folder, say) is another matter.
+bool SaysPackageUnreadable(std::string_view log) {
+    if (Contains(log, "failed to stat") || Contains(log, "cannot stat")) {
+        return true;
+    }
+    while (!log.empty()) {
+        const size_t end = log.find('\n');
+        const std::string_view line = log.substr(0, end);
+        if (Contains(line, "<package>") && (Contains(line, "No such file") || Contains(line, "cannot open"))) {
+            return true;
+        }
+        log.remove_prefix(end == std::string_view::npos ? log.size() : end + 1);
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<std::string> FailureCode(std::string_view log) {
@@ -225,7 +243,7 @@ std::string InstallHint(std::string_view clientLog, const HintContext& context) 
     if (context.packagePath.empty()) {
         return Hint("安装包路径是空的。请先点“选择”挑一个安装包，或在路径框里填好安装包的完整路径。");
     }
-    if (Contains(log, "failed to stat") || Contains(log, "No such file") || Contains(log, "cannot open")) {
+    if (SaysPackageUnreadable(log)) {
         return Hint("读不到安装包“" + context.packagePath + "”：文件不存在或不能读取。请确认路径正确、文件还在那里。");
     }
     if (RefusedOnLoopback(log, context.host)) {

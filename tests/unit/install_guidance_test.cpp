@@ -76,6 +76,12 @@ TEST(InstallHint, MissingFileNamesThePathAndAnEmptyBoxSaysSo) {
         "connected to 127.0.0.1:58526\r\nadb: failed to stat C:\\apps\\a.apk: No such file or directory\r\n", Wsa());
     EXPECT_TRUE(Says(missing, "“C:\\apps\\a.apk”")) << missing;
     EXPECT_TRUE(Says(InstallHint("adb: failed to stat : No such file or directory\r\n", Wsa("")), "路径是空的"));
+    // A file of the client's own that is missing is not the package.
+    const std::string own = InstallHint(
+        "adb: cannot write Z:\\home\\.android\\mossgate-devices: No such file or directory\r\n"
+        "connected to 127.0.0.1:58526\r\nadb: no devices/emulators found\r\n",
+        Wsa());
+    EXPECT_FALSE(Says(own, "读不到安装包")) << own;
 }
 
 TEST(InstallHint, MissingClientMeansTheToolsCouldNotBeWritten) {
