@@ -36,15 +36,9 @@ int installLocks = 0;
 std::string logAbove;
 std::string logPart;
 
-void ShowNewestLogLine() {
-    HWND log = ControlWindow(control::编辑框2);
-    (void)SendMessageA(log, WM_VSCROLL, SB_BOTTOM, 0);
-}
-
 void SetInstallLog(const std::string& text) {
     logPart = text;
-    SetEditText(control::编辑框2, logAbove + text);
-    ShowNewestLogLine();
+    ShowInstallLog(logAbove + text);
 }
 
 // The log while a command runs: what it held before the command, then the command's output so far.
@@ -153,7 +147,7 @@ InspectedPackage Inspect(const std::string& packagePath) {
             package.identity = ReadPackageIdentity(*package.archive);
         }
     } catch (const std::exception&) {
-        // Memory short for a bundle's base: the install goes on without the name.
+        // Memory short: the install goes on without the name.
         package.identity.reset();
     }
     return package;
@@ -162,18 +156,6 @@ InspectedPackage Inspect(const std::string& packagePath) {
 // The log's first line and a blank line, when the package tells who it is.
 std::string IdentityHeader(const std::optional<PackageIdentity>& identity) {
     return identity ? IdentityLogLine(*identity, Utf8ToAnsi) + "\r\n\r\n" : std::string();
-}
-
-// "<label> <version>" for the lists of a run, when the package tells it.
-std::string ShownName(const std::optional<PackageIdentity>& identity) {
-    if (!identity) {
-        return {};
-    }
-    std::string name = Utf8ToAnsi(LogSafeText(ShownLabel(*identity)));
-    if (!identity->versionName.empty()) {
-        name += " " + Utf8ToAnsi(LogSafeText(identity->versionName));
-    }
-    return name;
 }
 
 // The line above a package's part of the log in a run of several.
@@ -238,7 +220,7 @@ InstallOutputs InstallApk(std::string packagePath,
     InspectedPackage package = Inspect(packagePath);
     const bool bundle = package.plan.shape == ArchiveShape::kBundle;
     const auto headerOf = [&](const std::optional<PackageIdentity>& identity) {
-        outputs.shownName = ShownName(identity);
+        outputs.shownName = identity ? LabelAndVersion(*identity, Utf8ToAnsi) : std::string();
         const std::string place =
             placement.place > 0 ? PlaceLine(placement, ShownFileName(placement, packagePath), outputs.shownName) : "";
         return place + IdentityHeader(identity);
@@ -327,6 +309,11 @@ InstallOutputs InstallApkAt(const std::wstring& packagePath,
         placement.place > 0 ? PlaceLine(placement, ShownFileName(placement, AnsiFromWide(packagePath)), "") : "";
     SetInstallLog(place + outputs.install);
     return outputs;
+}
+
+void ShowInstallLog(const std::string& text) {
+    SetEditText(control::编辑框2, text);
+    (void)SendMessageA(ControlWindow(control::编辑框2), WM_VSCROLL, SB_BOTTOM, 0);
 }
 
 std::wstring ChosenApkPath() {

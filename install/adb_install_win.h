@@ -36,6 +36,9 @@ InstallOutputs InstallApkAt(const std::wstring& packagePath,
                             const std::string& port,
                             const LogPlacement& placement = {});
 
+// Replaces the whole install log 编辑框2 and brings its newest line into view.
+void ShowInstallLog(const std::string& text);
+
 // The package the APK page names: the wide path the dialog or a drop gave while the box still shows it,
 // else the box's text.
 std::wstring ChosenApkPath();

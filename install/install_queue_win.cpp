@@ -17,11 +17,6 @@ bool running = false;
 int holds = 0;
 std::vector<QueuedResult> results;
 
-void ShowLog(const std::string& log) {
-    SetEditText(control::编辑框2, log);
-    (void)SendMessageA(ControlWindow(control::编辑框2), WM_VSCROLL, SB_BOTTOM, 0);
-}
-
 QueuedResult InstallOne(const std::wstring& path, const std::string& above, size_t place, size_t total) {
     ShowTabPage(ui::Page::Apk);
     ApkPackageWidePath = path;
@@ -38,7 +33,8 @@ QueuedResult InstallOne(const std::wstring& path, const std::string& above, size
     if (!IsValidPort(port)) {
         // The port box was changed during the run.
         result.log = kInvalidPortMessage;
-        ShowLog(above + (placement.place > 0 ? QueueHeaderLine(place, total, result) + "\r\n" : "") + result.log);
+        ShowInstallLog(above + (placement.place > 0 ? QueueHeaderLine(place, total, result) + "\r\n" : "") +
+                       result.log);
         return result;
     }
     const InstallOutputs outputs = InstallApkAt(path, host, port, placement);
@@ -87,7 +83,7 @@ void RunInstallQueue() {
         log = GetEditText(control::编辑框2);
     }
     if (results.size() > 1 && MainWindow() != nullptr) {
-        ShowLog(log + "\r\n\r\n" + QueueSummaryLine(results));
+        ShowInstallLog(log + "\r\n\r\n" + QueueSummaryLine(results));
     }
     running = false;
 }

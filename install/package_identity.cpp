@@ -280,11 +280,16 @@ std::string ShownLabel(const PackageIdentity& identity) {
     return identity.label.empty() ? identity.packageName : identity.label;
 }
 
-std::string IdentityLogLine(const PackageIdentity& identity, const FromUtf8& fromUtf8) {
-    std::string line = "应用：" + fromUtf8(LogSafeText(ShownLabel(identity)));
+std::string LabelAndVersion(const PackageIdentity& identity, const FromUtf8& fromUtf8) {
+    std::string text = fromUtf8(LogSafeText(ShownLabel(identity)));
     if (!identity.versionName.empty()) {
-        line += " " + fromUtf8(LogSafeText(identity.versionName));
+        text += " " + fromUtf8(LogSafeText(identity.versionName));
     }
+    return text;
+}
+
+std::string IdentityLogLine(const PackageIdentity& identity, const FromUtf8& fromUtf8) {
+    std::string line = "应用：" + LabelAndVersion(identity, fromUtf8);
     line += "（" + fromUtf8(LogSafeText(identity.packageName));
     if (identity.versionCode) {
         line += "，版本号 " + std::to_string(*identity.versionCode);

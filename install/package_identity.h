@@ -46,6 +46,9 @@ std::optional<PackageIdentity> ReadPackageIdentity(ZipEntries& archive, ZipEntri
 // Converts UTF-8 to the program's ANSI text (GBK on the target systems).
 using FromUtf8 = std::function<std::string(std::string_view)>;
 
+// "<label> <versionName>" (the version left out when unknown), as the log's lines show a package.
+std::string LabelAndVersion(const PackageIdentity& identity, const FromUtf8& fromUtf8);
+
 // The log's first line: "应用：<label> <versionName>（<package>，版本号 <versionCode>）", for a bundle with
 // "，分包 N 个，数据包 N 个" inside the brackets. Control characters in the package's texts become spaces
 // and each text is cut to a sane length, so a package cannot forge log lines.
